@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Brings every Debian package that building, running and testing Velmora needs onto the machine.
+# Quick and silent when everything is already there; runs apt-get only for what is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config clang-format
+    qt6-base-dev qt6-declarative-dev qt6-svg-dev libblkid-dev libxcb1-dev libx11-dev
+    # run: Qt Quick modules, platform plugins, fonts for every interface language
+    qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-window
+    qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
+    qml6-module-qtquick-shapes qml6-module-qt5compat-graphicaleffects libqt6svg6 qt6-qpa-plugins
+    fonts-noto-cjk fonts-dejavu-core dbus
+    # tests: a display, a window manager, private D-Bus services, real filesystems
+    xvfb xauth openbox xdotool x11-utils python3-dbusmock dbus-x11
+    e2fsprogs dosfstools util-linux mount
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo_cmd=(sudo)
+fi
+"${sudo_cmd[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

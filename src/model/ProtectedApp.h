@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+// One application whose use is tied to a registered drive.
+struct ProtectedApp {
+    Q_GADGET
+    Q_PROPERTY(QUuid id MEMBER id)
+    Q_PROPERTY(QString bundleIdentifier MEMBER bundleIdentifier)
+    Q_PROPERTY(QString name MEMBER name)
+    Q_PROPERTY(QString path MEMBER path)
+    Q_PROPERTY(bool isEnabled MEMBER isEnabled)
+    Q_PROPERTY(bool hasRequiredDrive READ hasRequiredDrive)
+    Q_PROPERTY(QDateTime dateAdded MEMBER dateAdded)
+
+public:
+    QUuid id;
+    QString bundleIdentifier;
+    QString name;
+    QString path;
+    bool isEnabled = true;
+    std::optional<QUuid> requiredDriveID;
+    QDateTime dateAdded;
+
+    bool hasRequiredDrive() const { return requiredDriveID.has_value(); }
+    bool operator==(const ProtectedApp&) const = default;
+
+    QJsonObject toJson() const;
+    // nullopt when a required member is missing or has the wrong JSON type.
+    static std::optional<ProtectedApp> fromJson(const QJsonValue& value);
+};
+
+Q_DECLARE_METATYPE(ProtectedApp)

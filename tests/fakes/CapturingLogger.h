@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Logger.h"
+
+#include <QStringList>
+
+class CapturingLogger : public Logger {
+public:
+    void log(const QString& line) override { lines.append(line); }
+    int count(const QString& line) const { return static_cast<int>(lines.count(line)); }
+
+    QStringList lines;
+};
