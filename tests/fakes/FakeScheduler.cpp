@@ -1,4 +1,4 @@
-#include "FakeScheduler.h"
+#include "fakes/FakeScheduler.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "MemoryStore.h"
+#include "fakes/MemoryStore.h"
 
 std::optional<QByteArray> MemoryStore::bytes(const QString& key) const {
     if (!values.contains(key))

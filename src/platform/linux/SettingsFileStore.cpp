@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace {
@@ -33,46 +34,47 @@ bool readsAsTrue(const QVariant& value) {
 SettingsFileStore::SettingsFileStore(const QString& filePath, Logger& logger)
     : m_logger(logger)
     , m_filePath(filePath)
-    , m_settings(filePath, QSettings::NativeFormat) {
+    , m_settings(std::make_unique<QSettings>(filePath, QSettings::NativeFormat)) {
     keepCopyOfDamagedFile();
 }
 
+// The path QSettings would choose for organization Tarnwick and application Velmora, found without
+// opening the file: QSettings reports a damaged file only to the first object that parses it.
 QString SettingsFileStore::defaultFilePath() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Velmora"))
-        .fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Tarnwick/Velmora.conf");
 }
 
 std::optional<QByteArray> SettingsFileStore::bytes(const QString& key) const {
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_settings->value(key);
     if (!value.isValid())
         return std::nullopt;
     return toBytes(value);
 }
 
 bool SettingsFileStore::setBytes(const QString& key, const QByteArray& value) {
-    m_settings.setValue(key, value);
+    m_settings->setValue(key, value);
     return commit();
 }
 
 std::optional<bool> SettingsFileStore::boolean(const QString& key) const {
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_settings->value(key);
     if (!value.isValid())
         return std::nullopt;
     return readsAsTrue(value);
 }
 
 bool SettingsFileStore::setBoolean(const QString& key, bool value) {
-    m_settings.setValue(key, value);
+    m_settings->setValue(key, value);
     return commit();
 }
 
 bool SettingsFileStore::contains(const QString& key) const {
-    return m_settings.contains(key);
+    return m_settings->contains(key);
 }
 
 bool SettingsFileStore::remove(const QString& key) {
-    m_settings.remove(key);
+    m_settings->remove(key);
     return commit();
 }
 
@@ -83,7 +85,7 @@ QString SettingsFileStore::location() const {
 // QSettings rewrites the whole file at the next write and drops what it could not parse, so a
 // damaged file is copied aside first.
 void SettingsFileStore::keepCopyOfDamagedFile() {
-    if (m_settings.status() != QSettings::FormatError)
+    if (m_settings->status() != QSettings::FormatError)
         return;
     const QString copy = m_filePath + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -97,8 +99,11 @@ void SettingsFileStore::keepCopyOfDamagedFile() {
 }
 
 bool SettingsFileStore::commit() {
-    m_settings.sync();
-    if (m_settings.status() != QSettings::NoError) {
+    m_settings->sync();
+    const QSettings::Status status = m_settings->status();
+    if (status != QSettings::NoError)
+        m_settings = std::make_unique<QSettings>(m_filePath, QSettings::NativeFormat);
+    if (status == QSettings::AccessError) {
         m_logger.log(QStringLiteral("[Velmora] Could not save settings to %1").arg(m_filePath));
         return false;
     }

@@ -3,6 +3,7 @@
 #include "platform/KeyValueStore.h"
 
 #include <QSettings>
+#include <memory>
 
 class Logger;
 
@@ -28,5 +29,6 @@ private:
 
     Logger& m_logger;
     QString m_filePath;
-    QSettings m_settings;
+    // Replaced after an error: QSettings keeps reporting the first error it met.
+    std::unique_ptr<QSettings> m_settings;
 };

@@ -1,0 +1,129 @@
+#include "fakes/CapturingLogger.h"
+#include "model/Defaults.h"
+#include "model/ProtectedDrivesManager.h"
+#include "platform/linux/SettingsFileStore.h"
+#include "support/TestMounts.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runToEnd(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(VELMORA_BINARY), arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+// The real program, started as a user would start it.
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home;
+
+    QString configFile() const { return home.filePath(QStringLiteral("config/Tarnwick/Velmora.conf")); }
+
+    // Starts the program without any display, as on a headless machine, and collects its log.
+    std::unique_ptr<QProcess> start() {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QStringLiteral(VELMORA_BINARY), QStringList());
+        process->waitForStarted(10000);
+        return process;
+    }
+
+    static QString waitForLog(QProcess& process, const QString& expected) {
+        QString log;
+        QDeadlineTimer deadline(20000);
+        while (!log.contains(expected) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+            process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+            log += QString::fromUtf8(process.readAll());
+        }
+        return log;
+    }
+
+    static void stop(QProcess& process) {
+        QCOMPARE(process.state(), QProcess::Running); // it did not crash meanwhile
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+    }
+
+private slots:
+    void answersHelpAndVersion() {
+        const Run help = runToEnd({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith(QStringLiteral("Usage: velmora [OPTION]")));
+        QVERIFY(help.out.contains(QStringLiteral("--version")));
+
+        const Run version = runToEnd({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QStringLiteral("velmora " VELMORA_VERSION "\n"));
+
+        const Run unknown = runToEnd({QStringLiteral("--frobnicate")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY(unknown.out.isEmpty());
+        QVERIFY(unknown.err.contains(QStringLiteral("unrecognized option '--frobnicate'")));
+    }
+
+    void logsEveryRegisteredDriveWithoutADisplay() {
+        TestMounts mounts;
+        const QString mountReason = TestMounts::whyMountingIsNotPossible();
+        const QString present = home.filePath(QStringLiteral("media/Velmora Present"));
+        if (mountReason.isEmpty())
+            QVERIFY2(mounts.mountTmpfs(present), qPrintable(mounts.lastError));
+        {
+            CapturingLogger logger;
+            SettingsFileStore store(configFile(), logger);
+            Defaults defaults(store, logger);
+            ProtectedDrivesManager drives(defaults, logger);
+            drives.addDrive(QStringLiteral("Velmora Absent"), QStringLiteral("/media/nowhere"), QStringLiteral("NO-SUCH-UUID"));
+            drives.addDrive(QStringLiteral("Velmora Present"), present, std::nullopt);
+        }
+
+        auto process = start();
+        const QString log = waitForLog(*process, QStringLiteral("Registered drive Velmora Present"));
+        stop(*process);
+        QVERIFY2(log.contains(QStringLiteral("[Velmora] No display found; running without windows (offscreen)\n")),
+                 qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("[Velmora] Registered drive Velmora Absent: not mounted\n")), qPrintable(log));
+        if (!mountReason.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("the present drive could not be mounted: ") + mountReason));
+        QVERIFY2(log.contains(QStringLiteral("[Velmora] Registered drive Velmora Present: mounted\n")), qPrintable(log));
+    }
+
+    void survivesADamagedSettingsFileWithoutLosingIt() {
+        const QByteArray damaged("\x01\x02 not ini at all\n[General]\nprotectedDrives=@ByteArray([{\"id\":1}])\n[oops\n");
+        QDir().mkpath(QFileInfo(configFile()).path());
+        QFile file(configFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damaged);
+        file.close();
+
+        auto process = start();
+        const QString log = waitForLog(*process, QStringLiteral("is damaged; kept a copy at"));
+        stop(*process);
+        QVERIFY2(log.contains(QStringLiteral("is damaged; kept a copy at")), qPrintable(log));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), damaged);
+    }
+};
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "ProgramTest.moc"

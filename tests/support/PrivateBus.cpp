@@ -1,0 +1,65 @@
+#include "support/PrivateBus.h"
+
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QUuid>
+#include <csignal>
+
+PrivateBus::PrivateBus()
+    : m_connectionName(QStringLiteral("private-bus-") + QUuid::createUuid().toString(QUuid::Id128)) {
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--session"), QStringLiteral("--fork"),
+                  QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
+    if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0) {
+        lastError = QStringLiteral("dbus-daemon did not start: ") +
+                    QString::fromLocal8Bit(daemon.readAllStandardError());
+        return;
+    }
+    const QStringList lines = QString::fromLocal8Bit(daemon.readAllStandardOutput()).split(QLatin1Char('\n'));
+    if (lines.size() < 2) {
+        lastError = QStringLiteral("dbus-daemon printed no address");
+        return;
+    }
+    m_address = lines.at(0).trimmed();
+    m_daemonPid = lines.at(1).trimmed().toLongLong();
+}
+
+PrivateBus::~PrivateBus() {
+    for (auto& mock : m_mocks) {
+        mock->terminate();
+        if (!mock->waitForFinished(3000))
+            mock->kill();
+    }
+    QDBusConnection::disconnectFromBus(m_connectionName);
+    if (m_daemonPid > 0)
+        ::kill(static_cast<pid_t>(m_daemonPid), SIGTERM);
+}
+
+QDBusConnection PrivateBus::connection() const {
+    return QDBusConnection::connectToBus(m_address, m_connectionName);
+}
+
+bool PrivateBus::startMock(const QStringList& arguments, const QString& busName) {
+    auto mock = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_address);
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+    mock->setProcessEnvironment(environment);
+    mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Debian's interpreter: another python3 on PATH may lack the dbusmock module.
+    mock->start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + arguments);
+    const QDBusConnection bus = connection();
+    const QDeadlineTimer deadline(15000);
+    while (!deadline.hasExpired()) {
+        if (bus.interface() && bus.interface()->isServiceRegistered(busName).value()) {
+            m_mocks.push_back(std::move(mock));
+            return true;
+        }
+        if (mock->state() == QProcess::NotRunning)
+            break;
+        mock->waitForFinished(50); // returns early if the mock dies
+    }
+    lastError = QStringLiteral("dbusmock did not come up for ") + busName;
+    return false;
+}
