@@ -1,8 +1,8 @@
+#include "platform/linux/LinuxVolumeSource.h"
 #include "fakes/CapturingLogger.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
-#include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/MountTable.h"
 #include "services/DriveMonitorService.h"
 #include "support/PrivateBus.h"
@@ -50,7 +50,9 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, MockMethod& metho
 }
 
 // A disconnected bus: udisks2 is never there.
-UDisksClient withoutUdisks() { return UDisksClient(QDBusConnection(QStringLiteral("nowhere"))); }
+UDisksClient withoutUdisks() {
+    return UDisksClient(QDBusConnection(QStringLiteral("nowhere")));
+}
 
 } // namespace
 
@@ -65,8 +67,9 @@ class LinuxVolumeSourceTest : public QObject {
 private slots:
     void init() {
         const QString reason = TestMounts::whyMountingIsNotPossible();
-        const bool needsMounts = QByteArray(QTest::currentTestFunction()) != "unreadableMountTableMeansNoList" &&
-                                 QByteArray(QTest::currentTestFunction()) != "udisksDescribesBlockDevicesWhenRunning";
+        const bool needsMounts =
+            QByteArray(QTest::currentTestFunction()) != "unreadableMountTableMeansNoList" &&
+            QByteArray(QTest::currentTestFunction()) != "udisksDescribesBlockDevicesWhenRunning";
         if (needsMounts && !reason.isEmpty())
             QSKIP(qPrintable(reason));
     }
@@ -75,8 +78,12 @@ private slots:
         QTest::addColumn<QString>("fsType");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("uuid");
-        QTest::newRow("ext4") << "ext4" << "Velmora Key" << "1b4e28ba-2fa1-11d2-883f-0016d3cca427";
-        QTest::newRow("vfat") << "vfat" << "KEY2" << "ABCD-1234";
+        QTest::newRow("ext4") << "ext4"
+                              << "Velmora Key"
+                              << "1b4e28ba-2fa1-11d2-883f-0016d3cca427";
+        QTest::newRow("vfat") << "vfat"
+                              << "KEY2"
+                              << "ABCD-1234";
     }
 
     void labelledImagesAreVolumes() {
@@ -86,7 +93,8 @@ private slots:
         const QString folder = dir.filePath(QTest::currentDataTag()) + QStringLiteral("/") +
                                QTest::currentDataTag() + QStringLiteral(" ") + label;
         TestMounts mounts;
-        if (!mounts.mountImage(dir.filePath(fsType + QStringLiteral(".img")), fsType, label, uuid, folder)) {
+        if (!mounts.mountImage(dir.filePath(fsType + QStringLiteral(".img")), fsType, label, uuid,
+                               folder)) {
             if (mounts.lastError.contains(QStringLiteral("unknown filesystem type")))
                 QSKIP(qPrintable(QStringLiteral("this kernel cannot mount ") + fsType));
             QFAIL(qPrintable(mounts.lastError));
@@ -121,8 +129,9 @@ private slots:
         TestMounts mounts;
         const QString keyFolder = dir.filePath(QStringLiteral("check/Key"));
         const QString ramFolder = dir.filePath(QStringLiteral("check/Ram Key"));
-        QVERIFY2(mounts.mountImage(dir.filePath(QStringLiteral("check.img")), QStringLiteral("ext4"),
-                                   QStringLiteral("Key"), QStringLiteral("0e8d3f5c-9d2b-4a6e-8f1a-2b3c4d5e6f70"),
+        QVERIFY2(mounts.mountImage(dir.filePath(QStringLiteral("check.img")),
+                                   QStringLiteral("ext4"), QStringLiteral("Key"),
+                                   QStringLiteral("0e8d3f5c-9d2b-4a6e-8f1a-2b3c4d5e6f70"),
                                    keyFolder),
                  qPrintable(mounts.lastError));
         QVERIFY2(mounts.mountTmpfs(ramFolder), qPrintable(mounts.lastError));
@@ -148,15 +157,18 @@ private slots:
     void unreadableMountTableMeansNoList() {
         LinuxVolumeSource source(logger, withoutUdisks(), dir.filePath(QStringLiteral("missing")));
         QVERIFY(!source.mountedVolumes());
-        QVERIFY(logger.lines.last().startsWith(QStringLiteral("[Velmora] Cannot read the mount table")));
+        QVERIFY(logger.lines.last().startsWith(
+            QStringLiteral("[Velmora] Cannot read the mount table")));
     }
 
     // udisks2's description of a block device wins over the kernel's when udisks2 runs.
     void udisksDescribesBlockDevicesWhenRunning() {
         std::optional<MountTable::Entry> disk;
-        for (const MountTable::Entry& entry : MountTable::read().value_or(QList<MountTable::Entry>{})) {
+        for (const MountTable::Entry& entry :
+             MountTable::read().value_or(QList<MountTable::Entry>{})) {
             if (!MountTable::isHidden(entry) &&
-                QFileInfo::exists(QStringLiteral("/sys/dev/block/%1:%2").arg(entry.major).arg(entry.minor))) {
+                QFileInfo::exists(
+                    QStringLiteral("/sys/dev/block/%1:%2").arg(entry.major).arg(entry.minor))) {
                 disk = entry;
                 break;
             }
@@ -174,15 +186,18 @@ private slots:
                  qPrintable(bus.lastError));
         const QString drivePath = QStringLiteral("/org/freedesktop/UDisks2/drives/Mock_Stick");
         addObject(bus, drivePath, QStringLiteral("org.freedesktop.UDisks2.Drive"),
-                  QVariantMap{{QStringLiteral("Removable"), true}, {QStringLiteral("ConnectionBus"), QStringLiteral("usb")}});
+                  QVariantMap{{QStringLiteral("Removable"), true},
+                              {QStringLiteral("ConnectionBus"), QStringLiteral("usb")}});
         addObject(bus, QStringLiteral("/org/freedesktop/UDisks2/block_devices/mock1"),
                   QStringLiteral("org.freedesktop.UDisks2.Block"),
-                  QVariantMap{{QStringLiteral("DeviceNumber"), QVariant::fromValue<qulonglong>(makedev(disk->major, disk->minor))},
-                   {QStringLiteral("IdUUID"), QStringLiteral("MOCK-UUID")},
-                   {QStringLiteral("IdLabel"), QStringLiteral("Mock Label")},
-                   {QStringLiteral("HintSystem"), false},
-                   {QStringLiteral("HintIgnore"), false},
-                   {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath))}});
+                  QVariantMap{
+                      {QStringLiteral("DeviceNumber"),
+                       QVariant::fromValue<qulonglong>(makedev(disk->major, disk->minor))},
+                      {QStringLiteral("IdUUID"), QStringLiteral("MOCK-UUID")},
+                      {QStringLiteral("IdLabel"), QStringLiteral("Mock Label")},
+                      {QStringLiteral("HintSystem"), false},
+                      {QStringLiteral("HintIgnore"), false},
+                      {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath))}});
 
         LinuxVolumeSource source(logger, UDisksClient(bus.connection()));
         const auto volume = volumeAt(source, disk->mountPoint);

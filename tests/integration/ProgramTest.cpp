@@ -32,7 +32,9 @@ class ProgramTest : public QObject {
 
     QTemporaryDir home;
 
-    QString configFile() const { return home.filePath(QStringLiteral("config/Tarnwick/Velmora.conf")); }
+    QString configFile() const {
+        return home.filePath(QStringLiteral("config/Tarnwick/Velmora.conf"));
+    }
 
     // Starts the program without any display, as on a headless machine, and collects its log.
     std::unique_ptr<QProcess> start() {
@@ -41,7 +43,8 @@ class ProgramTest : public QObject {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("HOME"), home.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           home.filePath(QStringLiteral("config")));
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::MergedChannels);
         process->start(QStringLiteral(VELMORA_BINARY), QStringList());
@@ -52,7 +55,8 @@ class ProgramTest : public QObject {
     static QString waitForLog(QProcess& process, const QString& expected) {
         QString log;
         QDeadlineTimer deadline(20000);
-        while (!log.contains(expected) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+        while (!log.contains(expected) && !deadline.hasExpired() &&
+               process.state() == QProcess::Running) {
             process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
             log += QString::fromUtf8(process.readAll());
         }
@@ -93,23 +97,33 @@ private slots:
             SettingsFileStore store(configFile(), logger);
             Defaults defaults(store, logger);
             ProtectedDrivesManager drives(defaults, logger);
-            drives.addDrive(QStringLiteral("Velmora Absent"), QStringLiteral("/media/nowhere"), QStringLiteral("NO-SUCH-UUID"));
+            drives.addDrive(QStringLiteral("Velmora Absent"), QStringLiteral("/media/nowhere"),
+                            QStringLiteral("NO-SUCH-UUID"));
             drives.addDrive(QStringLiteral("Velmora Present"), present, std::nullopt);
         }
 
         auto process = start();
-        const QString log = waitForLog(*process, QStringLiteral("Registered drive Velmora Present"));
+        const QString log =
+            waitForLog(*process, QStringLiteral("Registered drive Velmora Present"));
         stop(*process);
-        QVERIFY2(log.contains(QStringLiteral("[Velmora] No display found; running without windows (offscreen)\n")),
+        QVERIFY2(log.contains(QStringLiteral(
+                     "[Velmora] No display found; running without windows (offscreen)\n")),
                  qPrintable(log));
-        QVERIFY2(log.contains(QStringLiteral("[Velmora] Registered drive Velmora Absent: not mounted\n")), qPrintable(log));
+        QVERIFY2(log.contains(
+                     QStringLiteral("[Velmora] Registered drive Velmora Absent: not mounted\n")),
+                 qPrintable(log));
         if (!mountReason.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("the present drive could not be mounted: ") + mountReason));
-        QVERIFY2(log.contains(QStringLiteral("[Velmora] Registered drive Velmora Present: mounted\n")), qPrintable(log));
+            QSKIP(qPrintable(QStringLiteral("the present drive could not be mounted: ") +
+                             mountReason));
+        QVERIFY2(
+            log.contains(QStringLiteral("[Velmora] Registered drive Velmora Present: mounted\n")),
+            qPrintable(log));
     }
 
     void survivesADamagedSettingsFileWithoutLosingIt() {
-        const QByteArray damaged("\x01\x02 not ini at all\n[General]\nprotectedDrives=@ByteArray([{\"id\":1}])\n[oops\n");
+        const QByteArray damaged(
+            "\x01\x02 not ini at "
+            "all\n[General]\nprotectedDrives=@ByteArray([{\"id\":1}])\n[oops\n");
         QDir().mkpath(QFileInfo(configFile()).path());
         QFile file(configFile());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -1,6 +1,6 @@
+#include "platform/linux/SettingsFileStore.h"
 #include "fakes/CapturingLogger.h"
 #include "model/Defaults.h"
-#include "platform/linux/SettingsFileStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,13 +42,15 @@ private slots:
 
     void defaultLocationFollowsXdgConfigHome() {
         qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-        QCOMPARE(SettingsFileStore::defaultFilePath(), dir.filePath(QStringLiteral("Tarnwick/Velmora.conf")));
+        QCOMPARE(SettingsFileStore::defaultFilePath(),
+                 dir.filePath(QStringLiteral("Tarnwick/Velmora.conf")));
     }
 
     void valuesSurviveANewStoreAndTheFileIsPrivate() {
         {
             SettingsFileStore store(path, logger);
-            QVERIFY(store.setBytes(QStringLiteral("protectedApps"), QByteArray(R"([{"path":"\/a b"}])")));
+            QVERIFY(store.setBytes(QStringLiteral("protectedApps"),
+                                   QByteArray(R"([{"path":"\/a b"}])")));
             QVERIFY(store.setBoolean(QStringLiteral("hasCompletedOnboarding"), true));
         }
         struct stat status {};
@@ -85,7 +87,8 @@ private slots:
     // A damaged file is read as far as possible; the original bytes are copied aside before
     // QSettings rewrites the file without the parts it could not parse.
     void damagedFileIsCopiedBeforeTheFirstWrite() {
-        const QByteArray damaged = QByteArray("\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n", 62);
+        const QByteArray damaged = QByteArray(
+            "\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n", 62);
         writeFile(path, damaged);
         SettingsFileStore store(path, logger);
         Defaults defaults(store, logger);
@@ -96,7 +99,8 @@ private slots:
         defaults.setAppSettings(AppSettings{});
         QCOMPARE(logger.lines.size(), 1); // the write itself succeeded
         const QStringList copies =
-            QDir(QFileInfo(path).path()).entryList({QFileInfo(path).fileName() + QStringLiteral(".damaged-*")});
+            QDir(QFileInfo(path).path())
+                .entryList({QFileInfo(path).fileName() + QStringLiteral(".damaged-*")});
         QCOMPARE(copies.size(), 1);
         QCOMPARE(readFile(QFileInfo(path).path() + QLatin1Char('/') + copies.first()), damaged);
         QVERIFY(SettingsFileStore(path, logger).contains(QStringLiteral("appSettings")));
@@ -107,7 +111,8 @@ private slots:
         SettingsFileStore store(QStringLiteral("/proc/version/Velmora.conf"), logger);
         QVERIFY(!store.setBoolean(QStringLiteral("hasCompletedOnboarding"), true));
         QCOMPARE(logger.lines.size(), 1);
-        QVERIFY(logger.lines.first().startsWith(QStringLiteral("[Velmora] Could not save settings to ")));
+        QVERIFY(logger.lines.first().startsWith(
+            QStringLiteral("[Velmora] Could not save settings to ")));
     }
 };
 

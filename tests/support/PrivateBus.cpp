@@ -6,7 +6,8 @@
 #include <csignal>
 
 PrivateBus::PrivateBus()
-    : m_connectionName(QStringLiteral("private-bus-") + QUuid::createUuid().toString(QUuid::Id128)) {
+    : m_connectionName(QStringLiteral("private-bus-") +
+                       QUuid::createUuid().toString(QUuid::Id128)) {
     QProcess daemon;
     daemon.start(QStringLiteral("dbus-daemon"),
                  {QStringLiteral("--session"), QStringLiteral("--fork"),
@@ -16,7 +17,8 @@ PrivateBus::PrivateBus()
                     QString::fromLocal8Bit(daemon.readAllStandardError());
         return;
     }
-    const QStringList lines = QString::fromLocal8Bit(daemon.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const QStringList lines =
+        QString::fromLocal8Bit(daemon.readAllStandardOutput()).split(QLatin1Char('\n'));
     if (lines.size() < 2) {
         lastError = QStringLiteral("dbus-daemon printed no address");
         return;
@@ -48,7 +50,8 @@ bool PrivateBus::startMock(const QStringList& arguments, const QString& busName)
     mock->setProcessEnvironment(environment);
     mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's interpreter: another python3 on PATH may lack the dbusmock module.
-    mock->start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + arguments);
+    mock->start(QStringLiteral("/usr/bin/python3"),
+                QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + arguments);
     const QDBusConnection bus = connection();
     const QDeadlineTimer deadline(15000);
     while (!deadline.hasExpired()) {

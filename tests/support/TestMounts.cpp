@@ -13,7 +13,8 @@ TestMounts::~TestMounts() {
 
 QString TestMounts::whyMountingIsNotPossible() {
     if (::geteuid() != 0)
-        return QStringLiteral("mounting filesystems needs root, and these tests do not run as root");
+        return QStringLiteral(
+            "mounting filesystems needs root, and these tests do not run as root");
     QTemporaryDir dir;
     TestMounts probe;
     if (!probe.mountTmpfs(dir.path()))
@@ -25,9 +26,9 @@ QString TestMounts::whyMountingIsNotPossible() {
 
 bool TestMounts::mountTmpfs(const QString& folder) {
     QDir().mkpath(folder);
-    if (!run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                       QStringLiteral("-o"), QStringLiteral("size=1m"),
-                                       QStringLiteral("velmora-test"), folder}))
+    if (!run(QStringLiteral("mount"),
+             {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+              QStringLiteral("size=1m"), QStringLiteral("velmora-test"), folder}))
         return false;
     m_mounted.append(folder);
     return true;
@@ -41,16 +42,18 @@ bool TestMounts::mountImage(const QString& image, const QString& fsType, const Q
         return false;
     }
     file.close();
-    const bool made =
-        fsType == QLatin1String("vfat")
-            ? run(QStringLiteral("/sbin/mkfs.vfat"),
-                  {QStringLiteral("-n"), label, QStringLiteral("-i"), QString(uuid).remove(QLatin1Char('-')), image})
-            : run(QStringLiteral("/sbin/mkfs.ext4"),
-                  {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-L"), label, QStringLiteral("-U"), uuid, image});
+    const bool made = fsType == QLatin1String("vfat")
+                          ? run(QStringLiteral("/sbin/mkfs.vfat"),
+                                {QStringLiteral("-n"), label, QStringLiteral("-i"),
+                                 QString(uuid).remove(QLatin1Char('-')), image})
+                          : run(QStringLiteral("/sbin/mkfs.ext4"),
+                                {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-L"),
+                                 label, QStringLiteral("-U"), uuid, image});
     if (!made)
         return false;
     QDir().mkpath(folder);
-    if (!run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, folder}))
+    if (!run(QStringLiteral("mount"),
+             {QStringLiteral("-o"), QStringLiteral("loop"), image, folder}))
         return false;
     m_mounted.append(folder);
     return true;
@@ -69,8 +72,8 @@ bool TestMounts::run(const QString& program, const QStringList& arguments) {
     process.start(program, arguments);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
-        lastError = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") +
-                    QString::fromLocal8Bit(process.readAll()).trimmed() +
+        lastError = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) +
+                    QStringLiteral(": ") + QString::fromLocal8Bit(process.readAll()).trimmed() +
                     (process.error() == QProcess::UnknownError ? QString() : process.errorString());
         return false;
     }
