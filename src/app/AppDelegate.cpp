@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "platform/Logger.h"
+#include "platform/Notifier.h"
 
 AppDelegate::AppDelegate(Ports ports, QObject* parent)
     : QObject(parent)
@@ -8,11 +9,14 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_defaults(ports.store, ports.logger)
     , m_apps(m_defaults, ports.logger)
     , m_drives(m_defaults, ports.logger)
-    , m_driveMonitor(ports.volumes, m_drives) {}
+    , m_driveMonitor(
+          {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger}) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    // Later start-up steps (status item, hot keys, monitors) are added here in their order.
+    // Later start-up steps (status item, hot keys, overlays) are added here in their order.
     logDriveStates();
+    m_ports.notifier.requestPermission([](bool) {});
+    m_driveMonitor.startPolling();
 }
 
 void AppDelegate::logDriveStates() {

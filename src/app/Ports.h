@@ -2,6 +2,8 @@
 
 class KeyValueStore;
 class Logger;
+class Notifier;
+class PowerEvents;
 class Scheduler;
 class VolumeSource;
 
@@ -12,4 +14,6 @@ struct Ports {
     KeyValueStore& store;
     VolumeSource& volumes;
     Logger& logger;
+    Notifier& notifier;
+    PowerEvents& powerEvents;
 };

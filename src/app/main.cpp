@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
+#include "platform/linux/LogindPowerEvents.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
@@ -51,7 +53,9 @@ int main(int argc, char** argv) {
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);
     LinuxVolumeSource volumes(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger});
+    DBusNotifier notifier(logger);
+    LogindPowerEvents powerEvents(logger);
+    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

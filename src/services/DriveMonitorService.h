@@ -2,20 +2,43 @@
 
 #include "model/ProtectedApp.h"
 #include "model/ProtectedDrive.h"
+#include "platform/Scheduler.h"
 
 #include <QObject>
+#include <QSet>
+#include <QUuid>
+#include <functional>
+#include <optional>
 
+class Defaults;
+class Logger;
+class Notifier;
 class ProtectedDrivesManager;
 class VolumeSource;
 
-// Decides whether registered drives are present. Nothing is cached: every question asks the
+// Polls the enabled drives, notifies when one goes away or comes back, and tells the delegate.
+// Also decides whether a registered drive is present; nothing is cached, every question asks the
 // system for the mounted volumes again.
 class DriveMonitorService : public QObject {
     Q_OBJECT
 
 public:
-    DriveMonitorService(VolumeSource& volumes, ProtectedDrivesManager& drives,
-                        QObject* parent = nullptr);
+    struct Dependencies {
+        Scheduler& scheduler;
+        Notifier& notifier;
+        VolumeSource& volumes;
+        ProtectedDrivesManager& drives;
+        Defaults& defaults;
+        Logger& logger;
+    };
+
+    explicit DriveMonitorService(Dependencies dependencies, QObject* parent = nullptr);
+
+    // Starts the poll at the stored interval; the first poll runs one interval later. Called once,
+    // at the delegate's start-up step.
+    void startPolling();
+    // Replaces the poll timer after the interval setting changed.
+    void restartPolling();
 
     // Whether a mounted volume is this drive; ignores isEnabled. With a recorded UUID only the
     // UUID decides, otherwise the volume name.
@@ -24,7 +47,21 @@ public:
     // longer exists counts as unavailable; a disabled drive as available.
     bool isRequiredDriveAvailable(const ProtectedApp& app) const;
 
+    const QSet<QUuid>& notifiedDisconnects() const { return m_notifiedDisconnects; }
+
+    std::function<void(const ProtectedDrive&)> onRequiredDriveUnmounted;
+    std::function<void(const ProtectedDrive&)> onRequiredDriveMounted;
+
+signals:
+    // Sent at the start of every poll, so views re-read the mount state.
+    void willChange();
+
 private:
-    VolumeSource& m_volumes;
-    ProtectedDrivesManager& m_drives;
+    void pollDriveStatus();
+    void sendDisconnectNotification(const QString& driveName);
+    void sendReconnectNotification(const QString& driveName);
+
+    Dependencies m_deps;
+    QSet<QUuid> m_notifiedDisconnects;
+    std::optional<Scheduler::Handle> m_pollingTimer;
 };

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxVolumeSource.h"
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakeScheduler.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
@@ -143,7 +145,9 @@ private slots:
         MemoryStore store;
         Defaults defaults(store, logger);
         ProtectedDrivesManager drives(defaults, logger);
-        DriveMonitorService monitor(source, drives);
+        FakeScheduler scheduler;
+        FakeNotifier notifier;
+        DriveMonitorService monitor({scheduler, notifier, source, drives, defaults, logger});
         drives.addDrive(key->name, key->mountPath, key->uuid);
         drives.addDrive(ram->name, ram->mountPath, std::nullopt);
         QVERIFY(monitor.isDriveMounted(drives.drives().at(0)));

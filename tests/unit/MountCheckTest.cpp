@@ -1,4 +1,6 @@
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakeScheduler.h"
 #include "fakes/FakeVolumeSource.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
@@ -13,6 +15,8 @@ class MountCheckTest : public QObject {
     MemoryStore store;
     CapturingLogger logger;
     FakeVolumeSource volumes;
+    FakeScheduler scheduler;
+    FakeNotifier notifier;
     std::unique_ptr<Defaults> defaults;
     std::unique_ptr<ProtectedDrivesManager> drives;
     std::unique_ptr<DriveMonitorService> monitor;
@@ -38,7 +42,8 @@ private slots:
         volumes = FakeVolumeSource();
         defaults = std::make_unique<Defaults>(store, logger);
         drives = std::make_unique<ProtectedDrivesManager>(*defaults, logger);
-        monitor = std::make_unique<DriveMonitorService>(volumes, *drives);
+        monitor = std::make_unique<DriveMonitorService>(DriveMonitorService::Dependencies{
+            scheduler, notifier, volumes, *drives, *defaults, logger});
     }
 
     void uuidAloneDecidesWhenRecorded() {

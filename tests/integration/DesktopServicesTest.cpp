@@ -1,0 +1,168 @@
+#include "fakes/CapturingLogger.h"
+#include "platform/linux/DBusNotifier.h"
+#include "platform/linux/LogindPowerEvents.h"
+#include "support/PrivateBus.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QtTest>
+
+namespace {
+
+// The arguments of every call of `method` a dbusmock object received (GetMethodCalls: a(tav)).
+QList<QVariantList> methodCalls(PrivateBus& bus, const QString& service, const QString& path,
+                                const QString& method) {
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                       QStringLiteral("GetMethodCalls"));
+    request << method;
+    const QDBusMessage reply = bus.connection().call(request);
+    QList<QVariantList> calls;
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return calls;
+    const QDBusArgument list = reply.arguments().first().value<QDBusArgument>();
+    list.beginArray();
+    while (!list.atEnd()) {
+        QVariantList arguments;
+        quint64 timestamp = 0;
+        list.beginStructure();
+        list >> timestamp;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QDBusVariant value;
+            list >> value;
+            arguments.append(value.variant());
+        }
+        list.endArray();
+        list.endStructure();
+        calls.append(arguments);
+    }
+    list.endArray();
+    return calls;
+}
+
+QList<QVariantList> notifyCalls(PrivateBus& bus) {
+    return methodCalls(bus, QStringLiteral("org.freedesktop.Notifications"),
+                       QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+}
+
+} // namespace
+
+class DesktopServicesTest : public QObject {
+    Q_OBJECT
+
+    CapturingLogger logger;
+
+private slots:
+    void init() { logger.lines.clear(); }
+
+    void notificationsReachTheServerEachOnItsOwn() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        QVERIFY2(bus.startMock({QStringLiteral("--session"), QStringLiteral("-t"),
+                                QStringLiteral("notification_daemon")},
+                               QStringLiteral("org.freedesktop.Notifications")),
+                 qPrintable(bus.lastError));
+        DBusNotifier notifier(logger, bus.connection());
+
+        std::optional<bool> granted;
+        notifier.requestPermission([&](bool answer) { granted = answer; });
+        QTRY_VERIFY_WITH_TIMEOUT(granted.has_value(), 10000);
+        QVERIFY(*granted);
+
+        notifier.post(QStringLiteral("drive-disconnect-1"), QStringLiteral("硬盘已断开"),
+                      QStringLiteral("移动硬盘「Key」已断开连接"), true);
+        notifier.post(QStringLiteral("drive-reconnect-2"), QStringLiteral("硬盘已连接"),
+                      QStringLiteral("移动硬盘「Key」已重新连接"), false);
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls(bus).size(), 2, 10000);
+
+        const QList<QVariantList> calls = notifyCalls(bus);
+        const QVariantList& first = calls.at(0);
+        QCOMPARE(first.at(0).toString(), QStringLiteral("Velmora"));
+        QCOMPARE(first.at(1).toUInt(), 0u); // never replaces another notification
+        QCOMPARE(first.at(3).toString(), QStringLiteral("硬盘已断开"));
+        QCOMPARE(first.at(4).toString(), QStringLiteral("移动硬盘「Key」已断开连接"));
+        const QVariantMap hints = qdbus_cast<QVariantMap>(first.at(6).value<QDBusArgument>());
+        QCOMPARE(hints.value(QStringLiteral("sound-name")).toString(),
+                 QStringLiteral("message-new-instant"));
+        QCOMPARE(hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("com.tarnwick.Velmora"));
+        const QVariantMap silent =
+            qdbus_cast<QVariantMap>(calls.at(1).at(6).value<QDBusArgument>());
+        QVERIFY(!silent.contains(QStringLiteral("sound-name")));
+        QVERIFY(logger.lines.isEmpty());
+    }
+
+    void missingNotificationServerIsLoggedNotFatal() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        DBusNotifier notifier(logger, bus.connection());
+        std::optional<bool> granted;
+        notifier.requestPermission([&](bool answer) { granted = answer; });
+        QTRY_VERIFY_WITH_TIMEOUT(granted.has_value(), 10000);
+        QVERIFY(!*granted);
+        notifier.post(QStringLiteral("drive-disconnect-X"), QStringLiteral("t"),
+                      QStringLiteral("b"), true);
+        QTRY_COMPARE_WITH_TIMEOUT(logger.lines.size(), 2, 10000);
+        QVERIFY(
+            logger.lines.at(0).startsWith(QStringLiteral("[Velmora] No notification server: ")));
+        QVERIFY(logger.lines.at(1).startsWith(
+            QStringLiteral("[Velmora] Could not show notification drive-disconnect-X: ")));
+
+        DBusNotifier withoutBus(logger, QDBusConnection(QStringLiteral("no-such-connection")));
+        withoutBus.post(QStringLiteral("id"), QStringLiteral("t"), QStringLiteral("b"), true);
+        QCOMPARE(logger.lines.last(),
+                 QStringLiteral("[Velmora] Could not show notification id: no session bus"));
+    }
+
+    void powerOffComesFromLogind() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        QVERIFY2(bus.startMock(
+                     {QStringLiteral("--system"), QStringLiteral("-t"), QStringLiteral("logind")},
+                     QStringLiteral("org.freedesktop.login1")),
+                 qPrintable(bus.lastError));
+        LogindPowerEvents events(logger, bus.connection(), QStringLiteral("c7"));
+        int powerOffs = 0;
+        events.onPowerOff([&] { ++powerOffs; });
+
+        emitSignal(bus, QStringLiteral("PrepareForShutdown"), QStringLiteral("b"), {false});
+        emitSignal(bus, QStringLiteral("SessionRemoved"), QStringLiteral("so"),
+                   {QStringLiteral("other"),
+                    QVariant::fromValue(QDBusObjectPath(QStringLiteral("/s/other")))});
+        emitSignal(bus, QStringLiteral("PrepareForShutdown"), QStringLiteral("b"), {true});
+        QTRY_COMPARE_WITH_TIMEOUT(powerOffs, 1, 10000);
+        emitSignal(
+            bus, QStringLiteral("SessionRemoved"), QStringLiteral("so"),
+            {QStringLiteral("c7"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/s/c7")))});
+        QTRY_COMPARE_WITH_TIMEOUT(powerOffs, 2, 10000);
+        QVERIFY(logger.lines.isEmpty());
+    }
+
+    void withoutLogindNothingHappensButOneLine() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        LogindPowerEvents events(logger, bus.connection());
+        QCOMPARE(logger.lines,
+                 QStringList{QStringLiteral(
+                     "[Velmora] systemd-logind is not available; power-off will not be noticed")});
+    }
+
+private:
+    static void emitSignal(PrivateBus& bus, const QString& name, const QString& signature,
+                           const QVariantList& arguments) {
+        QVariantList wrapped;
+        for (const QVariant& argument : arguments)
+            wrapped.append(QVariant::fromValue(QDBusVariant(argument)));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+        call << QStringLiteral("org.freedesktop.login1.Manager") << name << signature << wrapped;
+        const QDBusMessage reply = bus.connection().call(call);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    }
+};
+
+QTEST_GUILESS_MAIN(DesktopServicesTest)
+#include "DesktopServicesTest.moc"
