@@ -1,5 +1,6 @@
 #pragma once
 
+class AppIconSource;
 class KeyValueStore;
 class Logger;
 class Scheduler;
@@ -12,4 +13,5 @@ struct Ports {
     KeyValueStore& store;
     VolumeSource& volumes;
     Logger& logger;
+    AppIconSource& appIcons;
 };

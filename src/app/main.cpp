@@ -4,6 +4,7 @@
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
+#include "platform/linux/XdgAppIconSource.h"
 
 #include <QApplication>
 
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);
     LinuxVolumeSource volumes(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger});
+    XdgAppIconSource appIcons(logger);
+    AppDelegate delegate(Ports{scheduler, store, volumes, logger, appIcons});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "services/LanguageManager.h"
 #include "app/AppDelegate.h"
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeVolumeSource.h"
 #include "fakes/MemoryStore.h"
@@ -46,7 +47,8 @@ private slots:
         }());
         FakeScheduler scheduler;
         FakeVolumeSource volumes;
-        AppDelegate delegate(Ports{scheduler, store, volumes, logger});
+        FakeAppIconSource icons;
+        AppDelegate delegate(Ports{scheduler, store, volumes, logger, icons});
 
         QCOMPARE(delegate.language().currentLanguage(), AppLanguage::chinese);
         QCOMPARE(delegate.language().localized(quitKey), QStringLiteral("退出 Velmora"));
