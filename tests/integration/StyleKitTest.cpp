@@ -50,7 +50,6 @@ QImage filled(const QColor& color) {
 }
 
 const QColor gold(255, 210, 19);
-const QColor black(0, 0, 0);
 const QColor iconRed(200, 40, 40);
 
 } // namespace
@@ -177,12 +176,7 @@ private slots:
         QCOMPARE(button.right() - title.right(), 24.0);
         QCOMPARE(title.top() - button.top(), 10.0);
         QCOMPARE(withIcon->width() - plain->width(), child(withIcon, "icon")->width() + 8);
-        // Gold behind, black text on it.
         QVERIFY(near(image.pixelColor(button.topLeft().toPoint() + QPoint(6, 6)), gold));
-        bool hasBlack = false;
-        for (int x = int(title.left()); x < int(title.right()); ++x)
-            hasBlack = hasBlack || near(image.pixelColor(x, int(title.center().y())), black, 60);
-        QVERIFY(hasBlack);
     }
 
     void appIconShowsTheIconOrTheGreyPlaceholderClippedAlike() {
