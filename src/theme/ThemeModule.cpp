@@ -36,7 +36,3 @@ void ThemeModule::install(QQmlEngine& engine, LanguageManager& language, AppIcon
     engine.addImageProvider(SymbolImageProvider::providerId(), new SymbolImageProvider(logger));
     engine.addImageProvider(AppIconImageProvider::providerId(), new AppIconImageProvider(icons));
 }
-
-QUrl ThemeModule::view(const QString& relativePath) {
-    return QUrl(QStringLiteral("qrc:/qt/qml/Velmora/") + relativePath);
-}
