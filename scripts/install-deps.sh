@@ -11,6 +11,7 @@ packages=(
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-window
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
     qml6-module-qtquick-shapes qml6-module-qt5compat-graphicaleffects libqt6svg6 qt6-qpa-plugins
+    adwaita-icon-theme
     fonts-noto-cjk fonts-dejavu-core dbus
     # tests: a display, a window manager, private D-Bus services, real filesystems
     xvfb xauth openbox xdotool x11-utils python3-dbusmock dbus-x11

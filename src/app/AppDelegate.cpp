@@ -7,6 +7,7 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     : QObject(parent)
     , m_ports(ports)
     , m_defaults(ports.store, ports.logger)
+    , m_language(m_defaults, ports.scheduler, ports.logger)
     , m_apps(m_defaults, ports.logger)
     , m_drives(m_defaults, ports.logger)
     , m_driveMonitor(

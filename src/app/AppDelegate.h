@@ -5,6 +5,7 @@
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
 #include "services/DriveMonitorService.h"
+#include "services/LanguageManager.h"
 
 #include <QObject>
 
@@ -18,6 +19,7 @@ public:
     void applicationDidFinishLaunching();
 
     Defaults& defaults() { return m_defaults; }
+    LanguageManager& language() { return m_language; }
     ProtectedAppsManager& apps() { return m_apps; }
     ProtectedDrivesManager& drives() { return m_drives; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
@@ -27,6 +29,8 @@ private:
 
     Ports m_ports;
     Defaults m_defaults;
+    // Made right after the stored settings, before anything that shows a text.
+    LanguageManager m_language;
     ProtectedAppsManager m_apps;
     ProtectedDrivesManager m_drives;
     DriveMonitorService m_driveMonitor;

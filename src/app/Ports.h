@@ -1,5 +1,6 @@
 #pragma once
 
+class AppIconSource;
 class KeyValueStore;
 class Logger;
 class Notifier;
@@ -16,4 +17,5 @@ struct Ports {
     Logger& logger;
     Notifier& notifier;
     PowerEvents& powerEvents;
+    AppIconSource& appIcons;
 };

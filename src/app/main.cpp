@@ -6,6 +6,7 @@
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
+#include "platform/linux/XdgAppIconSource.h"
 
 #include <QApplication>
 
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     LinuxVolumeSource volumes(logger);
     DBusNotifier notifier(logger);
     LogindPowerEvents powerEvents(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents});
+    XdgAppIconSource appIcons(logger);
+    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -1,0 +1,19 @@
+import QtQuick
+import Velmora.Native
+
+// A translucent backdrop. With blendingMode behindWindow the window also asks the compositor to
+// blur what lies behind it, where the desktop offers that; otherwise the tint alone shows.
+Rectangle {
+    id: root
+    // Material numbers as the callers name them; only their lightness matters here.
+    property int material: 13
+    property int blendingMode: 0
+    readonly property int behindWindow: 0
+    readonly property int withinWindow: 1
+
+    color: material === 13 ? Qt.rgba(0.12, 0.12, 0.13, 0.72) : Qt.rgba(0.2, 0.2, 0.21, 0.6)
+
+    WindowBlurBehind {
+        active: root.blendingMode === root.behindWindow
+    }
+}

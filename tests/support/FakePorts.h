@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/Ports.h"
+#include "fakes/CapturingLogger.h"
+#include "fakes/FakeAppIconSource.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakePowerEvents.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeVolumeSource.h"
+#include "fakes/MemoryStore.h"
+
+// A fake for every port, so a test can build the whole program on fakes in one line.
+struct FakePorts {
+    FakeScheduler scheduler;
+    MemoryStore store;
+    FakeVolumeSource volumes;
+    CapturingLogger logger;
+    FakeNotifier notifier;
+    FakePowerEvents powerEvents;
+    FakeAppIconSource appIcons;
+
+    Ports ports() { return Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons}; }
+};
