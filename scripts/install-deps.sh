@@ -7,6 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-declarative-dev qt6-svg-dev libblkid-dev libxcb1-dev libx11-dev
+    libxcb-keysyms1-dev libxcb-xtest0-dev
     # run: Qt Quick modules, platform plugins, fonts for every interface language
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-window
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
