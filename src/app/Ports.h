@@ -1,5 +1,7 @@
 #pragma once
 
+class AuthBackend;
+class HotKeyBackend;
 class KeyValueStore;
 class Logger;
 class Scheduler;
@@ -12,4 +14,6 @@ struct Ports {
     KeyValueStore& store;
     VolumeSource& volumes;
     Logger& logger;
+    HotKeyBackend& hotKeys;
+    AuthBackend& auth;
 };

@@ -1,9 +1,11 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "platform/linux/LinuxVolumeSource.h"
+#include "platform/linux/PolkitAuthBackend.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
+#include "platform/linux/X11HotKeyBackend.h"
 
 #include <QApplication>
 
@@ -51,7 +53,9 @@ int main(int argc, char** argv) {
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);
     LinuxVolumeSource volumes(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger});
+    X11HotKeyBackend hotKeys(logger, X11HotKeyBackend::qtConnection());
+    PolkitAuthBackend auth;
+    AppDelegate delegate(Ports{scheduler, store, volumes, logger, hotKeys, auth});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }
