@@ -54,8 +54,8 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(quint32 ca
                                                                       HotKeyID hotKeyID) {
     if (!m_connection || m_root == XCB_WINDOW_NONE) {
         if (!m_unavailableLogged)
-            m_logger.log(QStringLiteral("[Velmora] Global hot keys need an X11 session; the "
-                                        "panic key is not available"));
+            m_logger.log(
+                QStringLiteral("[Velmora] Global hot keys need an X11 session; none registered"));
         m_unavailableLogged = true;
         return std::nullopt;
     }
