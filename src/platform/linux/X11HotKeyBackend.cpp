@@ -53,10 +53,11 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(quint32 ca
                                                                       quint32 carbonModifiers,
                                                                       HotKeyID hotKeyID) {
     if (!m_connection || m_root == XCB_WINDOW_NONE) {
-        if (!m_unavailableLogged)
+        if (!m_unavailableLogged) {
             m_logger.log(
                 QStringLiteral("[Velmora] Global hot keys need an X11 session; none registered"));
-        m_unavailableLogged = true;
+            m_unavailableLogged = true;
+        }
         return std::nullopt;
     }
     const auto keysym = X11KeySymbols::keysymForCarbonKeyCode(carbonKeyCode);
