@@ -1,6 +1,8 @@
 #pragma once
 
 class AppIconSource;
+class AuthBackend;
+class HotKeyBackend;
 class KeyValueStore;
 class Logger;
 class Notifier;
@@ -18,4 +20,6 @@ struct Ports {
     Notifier& notifier;
     PowerEvents& powerEvents;
     AppIconSource& appIcons;
+    HotKeyBackend& hotKeys;
+    AuthBackend& auth;
 };

@@ -3,9 +3,11 @@
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LogindPowerEvents.h"
+#include "platform/linux/PolkitAuthBackend.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
+#include "platform/linux/X11HotKeyBackend.h"
 #include "platform/linux/XdgAppIconSource.h"
 
 #include <QApplication>
@@ -57,7 +59,10 @@ int main(int argc, char** argv) {
     DBusNotifier notifier(logger);
     LogindPowerEvents powerEvents(logger);
     XdgAppIconSource appIcons(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons});
+    X11HotKeyBackend hotKeys(logger, X11HotKeyBackend::qtConnection());
+    PolkitAuthBackend auth;
+    AppDelegate delegate(
+        Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons, hotKeys, auth});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -1,11 +1,35 @@
 #pragma once
 
+#include "hotkey/HotKey.h"
+
 #include <QSet>
 #include <QString>
+#include <functional>
+#include <memory>
 
-// Keeps the user able to recover: the applications that can never be protected.
+class HotKeysController;
+class Logger;
+
+// Keeps the user able to recover: a fixed system-wide panic key that dismisses every lock
+// overlay, and the applications that can never be protected.
 class SafetyManager {
 public:
+    // Registers the panic key at once; it stays registered for the manager's lifetime.
+    SafetyManager(HotKeysController& hotKeys, Logger& logger);
+
     // Exact, case-sensitive identifiers; no prefix or pattern matching.
     static const QSet<QString>& systemBlacklist();
+    // Ctrl+Alt+Super+Shift+U: stored as U (32) with command, option, control and shift (0x1B00).
+    static KeyCombo panicKeyCombo();
+
+    // Called on every press of the panic key; the manager itself closes nothing.
+    std::function<void()> onPanicKeyPressed;
+
+private:
+    void setupPanicKey();
+    void triggerPanic();
+
+    HotKeysController& m_hotKeys;
+    Logger& m_logger;
+    std::unique_ptr<HotKey> m_panicHotKey;
 };

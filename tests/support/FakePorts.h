@@ -3,6 +3,8 @@
 #include "app/Ports.h"
 #include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
+#include "fakes/FakeAuthBackend.h"
+#include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakePowerEvents.h"
 #include "fakes/FakeScheduler.h"
@@ -18,6 +20,10 @@ struct FakePorts {
     FakeNotifier notifier;
     FakePowerEvents powerEvents;
     FakeAppIconSource appIcons;
+    FakeHotKeyBackend hotKeys;
+    FakeAuthBackend auth;
 
-    Ports ports() { return Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons}; }
+    Ports ports() {
+        return Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons, hotKeys, auth};
+    }
 };

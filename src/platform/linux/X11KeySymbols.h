@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QtGlobal>
+#include <optional>
+
+// The X keysym that stands for a stored (macOS) key code, so a grab can find the key whatever
+// the keyboard layout.
+class X11KeySymbols {
+public:
+    // None for a code that names no key, or a key X has no symbol for (fn).
+    static std::optional<quint32> keysymForCarbonKeyCode(quint32 carbonKeyCode);
+    // The X modifier mask for a Carbon mask: command→Control, control→Mod4 (Super),
+    // option→Mod1 (Alt), shift→Shift.
+    static quint16 modifierMaskForCarbonFlags(quint32 carbonFlags);
+};
