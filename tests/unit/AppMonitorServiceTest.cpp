@@ -1,5 +1,6 @@
 #include "services/AppMonitorService.h"
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayState.h"
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeVolumeSource.h"
@@ -26,8 +27,9 @@ struct Fixture {
     Defaults defaults{store, logger};
     ProtectedDrivesManager drives{defaults, logger};
     FakeVolumeSource volumes;
-    DriveMonitorService driveMonitor{volumes, drives};
     FakeScheduler scheduler;
+    FakeNotifier notifier;
+    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
     FakeWorkspace workspace;
     FakeOverlayState overlay;
     std::unique_ptr<AppMonitorService> monitor;
