@@ -1,0 +1,9 @@
+#pragma once
+
+#include "services/OverlayState.h"
+
+class FakeOverlayState : public OverlayState {
+public:
+    bool isShowing() const override { return showing; }
+    bool showing = false;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/SelfActivation.h"
+
+class FakeSelfActivation : public SelfActivation {
+public:
+    void activate() override { ++activations; }
+    int activations = 0;
+};

@@ -1,0 +1,333 @@
+#include "services/AppMonitorService.h"
+#include "fakes/CapturingLogger.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakeOverlayState.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeVolumeSource.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/MemoryStore.h"
+#include "model/Defaults.h"
+#include "model/ProtectedDrivesManager.h"
+#include "services/DriveMonitorService.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString editorID = QStringLiteral("org.example.Editor");
+const QString viewerID = QStringLiteral("org.example.Viewer");
+
+// A fresh graph of services on fakes: one drive "Vault", not mounted, and the editor requiring
+// it. Monitoring starts with whatever is running at that moment.
+struct Fixture {
+    MemoryStore store;
+    CapturingLogger logger;
+    Defaults defaults{store, logger};
+    ProtectedDrivesManager drives{defaults, logger};
+    FakeVolumeSource volumes;
+    FakeScheduler scheduler;
+    FakeNotifier notifier;
+    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
+    FakeWorkspace workspace;
+    FakeOverlayState overlay;
+    std::unique_ptr<AppMonitorService> monitor;
+    QList<ProtectedApp> reported;
+
+    Fixture() {
+        drives.addDrive(QStringLiteral("Vault"), QStringLiteral("/media/me/Vault"), std::nullopt);
+        protect({record(editorID, QStringLiteral("Editor"), vault().id)});
+    }
+
+    ProtectedDrive vault() const { return drives.drives().first(); }
+
+    static ProtectedApp record(const QString& bundleID, const QString& name,
+                               std::optional<QUuid> driveID, bool enabled = true) {
+        return ProtectedApp{QUuid::createUuid(),
+                            bundleID,
+                            name,
+                            QString(),
+                            enabled,
+                            driveID,
+                            QDateTime::currentDateTimeUtc()};
+    }
+    void protect(const QList<ProtectedApp>& apps) { defaults.setProtectedApps(apps); }
+    void setProtection(bool on) {
+        AppSettings settings = defaults.appSettings();
+        settings.isProtectionEnabled = on;
+        defaults.setAppSettings(settings);
+    }
+
+    void start() {
+        monitor = std::make_unique<AppMonitorService>(workspace, scheduler, defaults, drives,
+                                                      driveMonitor, overlay, logger);
+        monitor->onProtectedAppDetected = [this](const ProtectedApp& app) { reported.append(app); };
+        monitor->startMonitoring();
+        logger.lines.clear();
+    }
+    void poll() { scheduler.advance(0.2); }
+    int killLines() const {
+        return static_cast<int>(logger.lines.filter(QStringLiteral("killing new process")).size());
+    }
+};
+
+} // namespace
+
+class AppMonitorServiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void killsAndReportsNewProcessOnceThenAgainAfterItEnded() {
+        Fixture f;
+        f.start();
+        const RunningApplication first = f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated, QList<RunningApplication>{first});
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(f.monitor->detectedApp()->bundleIdentifier, editorID);
+        QCOMPARE(f.logger.lines,
+                 QStringList{QStringLiteral("[Velmora] Drive Vault not mounted — killing new "
+                                            "process: Editor (pid=%1)")
+                                 .arg(first.processIdentifier)});
+        QVERIFY(f.monitor->pendingLockBundleIDs().contains(editorID));
+
+        // A second process before the first one's end is known: pending, so left alone.
+        const RunningApplication helper = f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1);
+
+        f.workspace.deliverTerminations();
+        QVERIFY(f.monitor->pendingLockBundleIDs().isEmpty());
+        QVERIFY(!f.monitor->knownPIDs().contains(first.processIdentifier));
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1); // the helper was judged once already
+
+        const RunningApplication relaunch = f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.last(), relaunch);
+        QCOMPARE(f.reported.size(), 2);
+        QCOMPARE(f.killLines(), 2);
+        Q_UNUSED(helper);
+    }
+
+    void processAlreadyRunningAtStartIsNotKilledButReportedByStartupCheck() {
+        Fixture f;
+        f.workspace.launch(editorID);
+        f.start();
+        f.scheduler.advance(1.4);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QVERIFY(f.reported.isEmpty());
+        f.scheduler.advance(0.1);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(f.logger.lines,
+                 QStringList{QStringLiteral("[Velmora] checkRunningApps: 1 protected, "
+                                            "protection=ON")});
+    }
+
+    void activationReportedOnceUntilTheAppQuits() {
+        Fixture f;
+        const RunningApplication editor = f.workspace.launch(editorID);
+        f.start();
+        QSignalSpy changed(f.monitor.get(), &AppMonitorService::detectedAppChanged);
+        f.workspace.bringToFront(editor);
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(f.logger.lines, QStringList{QStringLiteral("[Velmora] Drive Vault not mounted — "
+                                                            "blocking activation of: Editor")});
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+
+        // The overlay was cancelled; bringing the app forward again raises nothing.
+        f.workspace.bringToFront(editor);
+        f.scheduler.advance(2.0);
+        QCOMPARE(f.reported.size(), 1);
+
+        f.workspace.quit(editor);
+        f.workspace.bringToFront(f.workspace.launch(editorID));
+        QCOMPARE(f.reported.size(), 2);
+    }
+
+    void forceQuitFromOverlayLetsTheNextLaunchBeJudged() {
+        Fixture f;
+        const RunningApplication editor = f.workspace.launch(editorID);
+        f.start();
+        f.workspace.bringToFront(editor);
+        f.monitor->removePendingLock(editorID);
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1);
+    }
+
+    // A launch whose activation arrived before the poll saw it is reported, not killed.
+    void activationBeforePollProtectsTheProcessFromTheKill() {
+        Fixture f;
+        f.start();
+        f.workspace.bringToFront(f.workspace.launch(editorID));
+        f.poll();
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QCOMPARE(f.reported.size(), 1);
+    }
+
+    void protectionOffLogsOnlyTheSummaryAndSparesProcessesSeenMeanwhile() {
+        Fixture f;
+        f.setProtection(false);
+        f.start();
+        const RunningApplication editor = f.workspace.launch(editorID);
+        f.poll();
+        f.workspace.bringToFront(editor);
+        f.scheduler.advance(2.0);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QVERIFY(f.reported.isEmpty());
+        QCOMPARE(f.logger.lines,
+                 QStringList{QStringLiteral("[Velmora] checkRunningApps: 1 protected, "
+                                            "protection=OFF")});
+
+        f.setProtection(true);
+        f.poll();
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        f.workspace.bringToFront(editor);
+        QCOMPARE(f.reported.size(), 1);
+    }
+
+    void showingOverlayIgnoresLaunchesAndActivations() {
+        Fixture f;
+        f.overlay.showing = true;
+        f.start();
+        const RunningApplication editor = f.workspace.launch(editorID);
+        f.poll();
+        f.workspace.bringToFront(editor);
+        f.scheduler.advance(2.0);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QVERIFY(f.reported.isEmpty());
+    }
+
+    void driveThatCannotLockLetsTheAppRun_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("mounted") << "mounted";
+        QTest::newRow("disabled") << "disabled";
+        QTest::newRow("deleted") << "deleted";
+        QTest::newRow("no drive") << "none";
+    }
+    void driveThatCannotLockLetsTheAppRun() {
+        QFETCH(QString, situation);
+        Fixture f;
+        if (situation == QLatin1String("mounted"))
+            f.volumes.mount(QStringLiteral("Vault"));
+        if (situation == QLatin1String("disabled"))
+            f.drives.toggleDrive(f.vault());
+        if (situation == QLatin1String("deleted"))
+            f.drives.removeDrive(f.vault());
+        if (situation == QLatin1String("none"))
+            f.protect({Fixture::record(editorID, QStringLiteral("Editor"), std::nullopt)});
+        f.start();
+        const RunningApplication editor = f.workspace.launch(editorID);
+        f.poll();
+        f.workspace.bringToFront(editor);
+        f.scheduler.advance(2.0);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QVERIFY(f.reported.isEmpty());
+        QCOMPARE(f.logger.lines.mid(0, 2),
+                 (QStringList{QStringLiteral("[Velmora] Protected app launched (drive "
+                                             "available): Editor (org.example.Editor)"),
+                              QStringLiteral("[Velmora] Protected app activated (drive "
+                                             "available): Editor (org.example.Editor)")}));
+    }
+
+    void enabledRecordAfterDisabledDuplicateDecides() {
+        Fixture f;
+        f.volumes.mount(QStringLiteral("Other"));
+        f.drives.addDrive(QStringLiteral("Other"), QStringLiteral("/media/me/Other"), std::nullopt);
+        const QUuid other = f.drives.drives().last().id;
+        f.protect({Fixture::record(editorID, QStringLiteral("Old"), other, false),
+                   Fixture::record(editorID, QStringLiteral("New"), f.vault().id)});
+        f.start();
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(f.reported.first().name, QStringLiteral("New"));
+
+        f.protect({Fixture::record(viewerID, QStringLiteral("Viewer"), f.vault().id, false)});
+        f.workspace.launch(viewerID);
+        f.poll();
+        QCOMPARE(f.reported.size(), 1);
+    }
+
+    void unknownAndUnidentifiedProcessesAreNeverTouched() {
+        Fixture f;
+        f.start();
+        f.workspace.launch(viewerID);
+        const RunningApplication anonymous = f.workspace.launch(std::nullopt);
+        f.poll();
+        f.workspace.bringToFront(anonymous);
+        f.workspace.quit(anonymous);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QVERIFY(!f.monitor->knownPIDs().contains(anonymous.processIdentifier));
+        QVERIFY(f.logger.lines.isEmpty());
+    }
+
+    void blacklistNeedsAnExactMatchButTheStartupCheckIgnoresIt() {
+        Fixture f;
+        const QString terminal = QStringLiteral("org.gnome.Terminal");
+        const QString lookalike = QStringLiteral("org.gnome.terminal");
+        f.protect({Fixture::record(terminal, QStringLiteral("Terminal"), f.vault().id),
+                   Fixture::record(lookalike, QStringLiteral("Lookalike"), f.vault().id)});
+        const RunningApplication running = f.workspace.launch(terminal);
+        f.start();
+        f.workspace.bringToFront(running);
+        f.workspace.launch(terminal);
+        f.poll();
+        QVERIFY(f.reported.isEmpty());
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+
+        f.scheduler.advance(1.5);
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(f.reported.first().bundleIdentifier, terminal);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+
+        f.workspace.launch(lookalike);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1);
+    }
+
+    void startupCheckReportsOnlyTheFirstMissingApp() {
+        Fixture f;
+        f.protect({Fixture::record(editorID, QStringLiteral("Editor"), f.vault().id),
+                   Fixture::record(viewerID, QStringLiteral("Viewer"), f.vault().id)});
+        f.workspace.launch(std::nullopt);
+        const RunningApplication viewer = f.workspace.launch(viewerID);
+        f.workspace.launch(editorID);
+        f.start();
+        f.scheduler.advance(1.5);
+        QCOMPARE(f.reported.size(), 1);
+        QCOMPARE(f.reported.first().bundleIdentifier, viewerID);
+        QCOMPARE(f.logger.lines.size(), 1);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+    }
+
+    void processSurvivingTheKillStaysPendingAndIsNotKilledAgain() {
+        Fixture f;
+        f.workspace.killsSucceed = false;
+        f.start();
+        f.workspace.launch(editorID);
+        f.poll();
+        f.poll();
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1);
+        QCOMPARE(f.reported.size(), 1);
+    }
+
+    void destroyedMonitorLeavesNoTimersOrHandlers() {
+        Fixture f;
+        f.start();
+        f.monitor.reset();
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t(0));
+        f.workspace.bringToFront(f.workspace.launch(editorID));
+        f.scheduler.advance(2.0);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(AppMonitorServiceTest)
+#include "AppMonitorServiceTest.moc"
