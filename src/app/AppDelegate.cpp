@@ -1,7 +1,25 @@
 #include "app/AppDelegate.h"
 
+#include "platform/KeyMonitor.h"
 #include "platform/Logger.h"
 #include "platform/Notifier.h"
+#include "platform/PowerEvents.h"
+#include "platform/SelfActivation.h"
+#include "platform/Workspace.h"
+
+#include <QPointer>
+
+namespace {
+
+bool isRunning(Workspace& workspace, const QString& bundleIdentifier) {
+    for (const RunningApplication& running : workspace.runningApplications()) {
+        if (running.bundleIdentifier == bundleIdentifier)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(Ports ports, QObject* parent)
     : QObject(parent)
@@ -10,14 +28,113 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_language(m_defaults, ports.scheduler, ports.logger)
     , m_apps(m_defaults, ports.logger)
     , m_drives(m_defaults, ports.logger)
+    , m_menuBar(m_defaults)
+    , m_hotKeys(ports.hotKeys, ports.logger)
+    , m_auth(ports.auth, ports.scheduler, ports.logger)
+    , m_quit(m_defaults, m_auth)
     , m_driveMonitor(
-          {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger}) {}
+          {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger})
+    , m_overlays({ports.scheduler, ports.screens, ports.overlayWindows, ports.keyMonitor,
+                  ports.selfActivation, ports.workspace, m_defaults, ports.logger},
+                 m_appMonitor)
+    , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
+                   m_overlays, ports.logger) {
+    QPointer<AppDelegate> self(this);
+    m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
+        if (self && quit && self->terminateApplication)
+            self->terminateApplication();
+    };
+    m_quit.activateApplication = [self] {
+        if (self)
+            self->m_ports.selfActivation.activate();
+    };
+    m_quit.quitReason = [self] {
+        return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
+    };
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    // Later start-up steps (status item, hot keys, overlays) are added here in their order.
+    // 1. The language manager was made with the delegate, so every text is already translated.
+    // 2. A second copy quits at once, without asking for authentication.
+    if (isAnotherInstanceRunning()) {
+        m_quit.setBypassQuitPassword();
+        requestTermination();
+        return;
+    }
     logDriveStates();
+    // 3. Power-off and log-out never wait for the quit prompt.
+    QPointer<AppDelegate> self(this);
+    m_ports.powerEvents.onPowerOff([self] {
+        if (self)
+            self->m_quit.setBypassQuitPassword();
+    });
+    // 4.
+    m_menuBar.setup();
+    // 5.
+    installQuitShortcut();
+    // 6. The updater joins here.
+    // 7.
     m_ports.notifier.requestPermission([](bool) {});
+    // 8. Onboarding joins here.
+    // 9.
+    m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
+    m_safety->onPanicKeyPressed = [self] {
+        if (self)
+            self->handlePanic();
+    };
+    // 10. The settings window joins here.
+    // 11.
+    m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
+        if (self)
+            self->handleDetection(app);
+    };
+    // 12.
+    m_overlays.onUnlocked = [self](const QString&, const QString&) {
+        if (self)
+            self->handleUnlock();
+    };
+    // 13.
     m_driveMonitor.startPolling();
+    // 14.
+    m_appMonitor.startMonitoring();
+    // 15.
+    m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
+        if (self)
+            self->handleDriveMounted(drive);
+    };
+    m_driveMonitor.onRequiredDriveUnmounted = [self](const ProtectedDrive& drive) {
+        if (self)
+            self->handleDriveUnmounted(drive);
+    };
+}
+
+void AppDelegate::requestTermination() {
+    if (m_quit.applicationShouldTerminate() == TerminateReply::terminateNow && terminateApplication)
+        terminateApplication();
+}
+
+bool AppDelegate::isAnotherInstanceRunning() const {
+    const std::int32_t ownPid = m_ports.workspace.ownProcessIdentifier();
+    for (const RunningApplication& running : m_ports.workspace.runningApplications()) {
+        if (running.bundleIdentifier == ownIdentifier && running.processIdentifier != ownPid)
+            return true;
+    }
+    return false;
+}
+
+// Ctrl+Q quits from any window of the program. The overlays' intercept, installed later, sees
+// the key first and swallows it while it is in force.
+void AppDelegate::installQuitShortcut() {
+    QPointer<AppDelegate> self(this);
+    m_ports.keyMonitor.install([self](const KeyPress& press) {
+        const Qt::KeyboardModifiers held =
+            press.modifiers &
+            (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (press.key != Qt::Key_Q || held != Qt::ControlModifier || !self)
+            return false;
+        self->requestTermination();
+        return true;
+    });
 }
 
 void AppDelegate::logDriveStates() {
@@ -26,5 +143,49 @@ void AppDelegate::logDriveStates() {
         m_ports.logger.log(QStringLiteral("[Velmora] Registered drive %1: %2")
                                .arg(drive.name, mounted ? QStringLiteral("mounted")
                                                         : QStringLiteral("not mounted")));
+    }
+}
+
+void AppDelegate::setIcon(MenuBarController::IconState state) {
+    m_menuBar.setIconState(state);
+    m_menuBar.updateIcon();
+}
+
+void AppDelegate::handlePanic() {
+    m_overlays.hide(OverlayDismissReason::cancelled);
+    setIcon(MenuBarController::IconState::idle);
+}
+
+void AppDelegate::handleDetection(const ProtectedApp& app) {
+    if (m_driveMonitor.isRequiredDriveAvailable(app))
+        return;
+    m_overlays.showDriveRequired(app);
+    setIcon(MenuBarController::IconState::locked);
+}
+
+void AppDelegate::handleUnlock() {
+    setIcon(MenuBarController::IconState::active);
+}
+
+void AppDelegate::handleDriveMounted(const ProtectedDrive& drive) {
+    if (!m_overlays.isShowing())
+        return;
+    const std::optional<ProtectedApp>& covered = m_overlays.currentApp();
+    if (!covered || covered->requiredDriveID != drive.id)
+        return;
+    m_overlays.hide(OverlayDismissReason::driveAvailable);
+    setIcon(MenuBarController::IconState::active);
+}
+
+// At most one overlay per unmount: for the first enabled app requiring the drive that runs.
+void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
+    for (const ProtectedApp& app : m_apps.apps()) {
+        if (!app.isEnabled || app.requiredDriveID != drive.id)
+            continue;
+        if (!isRunning(m_ports.workspace, app.bundleIdentifier))
+            continue;
+        m_overlays.showDriveRequired(app);
+        setIcon(MenuBarController::IconState::locked);
+        return;
     }
 }

@@ -1,31 +1,63 @@
 #pragma once
 
 #include "app/Ports.h"
+#include "hotkey/HotKeysController.h"
+#include "menubar/MenuBarController.h"
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
+#include "services/OverlayWindowService.h"
+#include "services/QuitProtection.h"
+#include "services/SafetyManager.h"
+#include "services/SystemAuthService.h"
 
 #include <QObject>
+#include <functional>
+#include <memory>
 
-// The composition root: builds every service once, in start-up order, and wires them together.
+// The composition root: builds every service once, runs the start-up sequence in its fixed order,
+// and is the only place where services are wired to each other and to the tray icon.
 class AppDelegate : public QObject {
     Q_OBJECT
 
 public:
+    static inline const QString ownIdentifier = QStringLiteral("com.tarnwick.Velmora");
+
     explicit AppDelegate(Ports ports, QObject* parent = nullptr);
 
     void applicationDidFinishLaunching();
+    // Every request to end the program (Ctrl+Q, the tray's Quit, SIGTERM) comes here, so quit
+    // protection can hold it back.
+    void requestTermination();
+
+    // Ends the program once termination is granted; set by the entry point.
+    std::function<void()> terminateApplication;
 
     Defaults& defaults() { return m_defaults; }
     LanguageManager& language() { return m_language; }
     ProtectedAppsManager& apps() { return m_apps; }
     ProtectedDrivesManager& drives() { return m_drives; }
+    MenuBarController& menuBar() { return m_menuBar; }
+    QuitProtection& quitProtection() { return m_quit; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
+    OverlayWindowService& overlays() { return m_overlays; }
+    AppMonitorService& appMonitor() { return m_appMonitor; }
+    SafetyManager* safety() { return m_safety.get(); }
 
 private:
+    bool isAnotherInstanceRunning() const;
+    void installQuitShortcut();
     void logDriveStates();
+    void setIcon(MenuBarController::IconState state);
+
+    void handlePanic();
+    void handleDetection(const ProtectedApp& app);
+    void handleUnlock();
+    void handleDriveMounted(const ProtectedDrive& drive);
+    void handleDriveUnmounted(const ProtectedDrive& drive);
 
     Ports m_ports;
     Defaults m_defaults;
@@ -33,5 +65,13 @@ private:
     LanguageManager m_language;
     ProtectedAppsManager m_apps;
     ProtectedDrivesManager m_drives;
+    MenuBarController m_menuBar;
+    HotKeysController m_hotKeys;
+    SystemAuthService m_auth;
+    QuitProtection m_quit;
     DriveMonitorService m_driveMonitor;
+    // The overlays and the app monitor use each other; neither touches the other while being made.
+    OverlayWindowService m_overlays;
+    AppMonitorService m_appMonitor;
+    std::unique_ptr<SafetyManager> m_safety;
 };

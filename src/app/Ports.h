@@ -3,12 +3,17 @@
 class AppIconSource;
 class AuthBackend;
 class HotKeyBackend;
+class KeyMonitor;
 class KeyValueStore;
 class Logger;
 class Notifier;
+class OverlayWindows;
 class PowerEvents;
 class Scheduler;
+class Screens;
+class SelfActivation;
 class VolumeSource;
+class Workspace;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -22,4 +27,9 @@ struct Ports {
     AppIconSource& appIcons;
     HotKeyBackend& hotKeys;
     AuthBackend& auth;
+    Workspace& workspace;
+    Screens& screens;
+    OverlayWindows& overlayWindows;
+    KeyMonitor& keyMonitor;
+    SelfActivation& selfActivation;
 };

@@ -10,7 +10,8 @@ struct KeyPress {
     Qt::KeyboardModifiers modifiers;
 };
 
-// Sees every key press of this program before it is handled, and may drop it.
+// Sees every key press of this program before it is handled, and may drop it. The filter
+// installed last sees a press first.
 class KeyMonitor {
 public:
     using Handle = std::uint64_t;

@@ -12,10 +12,11 @@ public:
     }
     void remove(Handle handle) override { m_filters.erase(handle); }
 
-    // Whether the press was dropped by an installed filter.
+    // Whether the press was dropped by an installed filter. The filter installed last sees a
+    // press first, as with the real event filters.
     bool press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        for (auto& [handle, filter] : m_filters) {
-            if (filter(KeyPress{key, modifiers}))
+        for (auto it = m_filters.rbegin(); it != m_filters.rend(); ++it) {
+            if (it->second(KeyPress{key, modifiers}))
                 return true;
         }
         return false;

@@ -5,10 +5,15 @@
 #include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeHotKeyBackend.h"
+#include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeNotifier.h"
+#include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
 #include "fakes/FakeScheduler.h"
+#include "fakes/FakeScreens.h"
+#include "fakes/FakeSelfActivation.h"
 #include "fakes/FakeVolumeSource.h"
+#include "fakes/FakeWorkspace.h"
 #include "fakes/MemoryStore.h"
 
 // A fake for every port, so a test can build the whole program on fakes in one line.
@@ -22,8 +27,15 @@ struct FakePorts {
     FakeAppIconSource appIcons;
     FakeHotKeyBackend hotKeys;
     FakeAuthBackend auth;
+    FakeWorkspace workspace;
+    FakeScreens screens;
+    FakeOverlayWindows overlayWindows;
+    FakeKeyMonitor keyMonitor;
+    FakeSelfActivation selfActivation;
 
     Ports ports() {
-        return Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons, hotKeys, auth};
+        return Ports{scheduler,   store,          volumes,    logger,        notifier,
+                     powerEvents, appIcons,       hotKeys,    auth,          workspace,
+                     screens,     overlayWindows, keyMonitor, selfActivation};
     }
 };
