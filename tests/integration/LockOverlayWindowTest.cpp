@@ -1,7 +1,12 @@
 #include "overlay/LockOverlayWindow.h"
 #include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
+#include "fakes/FakeKeyMonitor.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakeOverlayState.h"
 #include "fakes/FakeScheduler.h"
+#include "fakes/FakeSelfActivation.h"
+#include "fakes/FakeVolumeSource.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
@@ -11,7 +16,11 @@
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/QtSelfActivation.h"
 #include "platform/linux/QuickOverlayWindows.h"
+#include "platform/linux/X11OverlayHints.h"
+#include "services/AppMonitorService.h"
+#include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
+#include "services/OverlayWindowService.h"
 #include "support/X11Desktop.h"
 
 #include <QGuiApplication>
@@ -87,6 +96,55 @@ public:
             return XCB_WINDOW_NONE;
         return *static_cast<xcb_window_t*>(xcb_get_property_value(answer.get()));
     }
+
+    void switchToDesktop(quint32 desktop) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = m_root;
+        message.type = atom("_NET_CURRENT_DESKTOP");
+        message.data.data32[0] = desktop;
+        xcb_send_event(m_connection, false, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(m_connection);
+    }
+
+    quint32 cardinal(xcb_window_t window, const char* name) {
+        auto answer = reply(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, false, window, atom(name), XCB_ATOM_CARDINAL, 0, 1),
+            nullptr));
+        if (!answer || xcb_get_property_value_length(answer.get()) != 4)
+            return 0;
+        return *static_cast<quint32*>(xcb_get_property_value(answer.get()));
+    }
+
+    QStringList states(xcb_window_t window) {
+        auto answer = reply(
+            xcb_get_property_reply(m_connection,
+                                   xcb_get_property(m_connection, false, window,
+                                                    atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32),
+                                   nullptr));
+        QStringList names;
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(answer.get()));
+        for (int i = 0; i < xcb_get_property_value_length(answer.get()) / 4; ++i) {
+            auto name = reply(xcb_get_atom_name_reply(
+                m_connection, xcb_get_atom_name(m_connection, atoms[i]), nullptr));
+            names.append(QString::fromLatin1(xcb_get_atom_name_name(name.get()),
+                                             xcb_get_atom_name_name_length(name.get())));
+        }
+        return names;
+    }
+
+    bool viewable(xcb_window_t window) {
+        auto answer = reply(xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+        return answer && answer->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
+    xcb_connection_t* connection() const { return m_connection; }
+    xcb_window_t root() const { return m_root; }
 
     xcb_window_t inputFocus() {
         auto answer = reply(
@@ -196,6 +254,31 @@ struct Program {
                 screen, {QStringLiteral("Editor"), QStringLiteral("org.example.Editor"),
                          [this](OverlayDismissReason reason) { dismissals.append(reason); }}));
         return windows;
+    }
+};
+
+// The whole overlay service on the real windows and screens.
+struct CoveringProgram : Program {
+    FakeVolumeSource volumes;
+    FakeNotifier notifier;
+    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
+    FakeOverlayState noOverlay;
+    AppMonitorService appMonitor{workspace,    scheduler, defaults, drives,
+                                 driveMonitor, noOverlay, logger};
+    FakeKeyMonitor keys;
+    FakeSelfActivation selfActivation;
+    OverlayWindowService service{
+        {scheduler, screens, overlays, keys, selfActivation, workspace, defaults, logger},
+        appMonitor};
+
+    ProtectedApp editor() {
+        return ProtectedApp{QUuid::createUuid(),
+                            QStringLiteral("org.example.Editor"),
+                            QStringLiteral("Editor"),
+                            QString(),
+                            true,
+                            std::nullopt,
+                            QDateTime()};
     }
 };
 
@@ -341,6 +424,90 @@ private slots:
         // the pressed window then.
         windows.clear();
         QCoreApplication::processEvents();
+    }
+
+    void serviceCoversBothScreensAndFollowsAnUnpluggedScreen() {
+        CoveringProgram program;
+        program.service.showDriveRequired(program.editor());
+        QCOMPARE(program.service.windowCount(), std::size_t(2));
+        QVERIFY(m_desktop.setSecondScreen(false));
+        QTRY_COMPARE_WITH_TIMEOUT(program.service.windowCount(), std::size_t(1), 10000);
+        QVERIFY(m_desktop.setSecondScreen(true));
+        QTRY_COMPARE_WITH_TIMEOUT(program.service.windowCount(), std::size_t(2), 10000);
+        QVERIFY(program.logger.lines.contains(
+            QStringLiteral("[Velmora] Overlays repositioned for screen change (1 screens)")));
+    }
+
+    // Force Quit on the second screen's card takes every overlay down, its own included.
+    void forceQuitOnEitherScreenDismissesAll() {
+        CoveringProgram program;
+        const RunningApplication editor =
+            program.workspace.launch(QStringLiteral("org.example.Editor"));
+        program.service.showDriveRequired(program.editor());
+        OtherApp user;
+        QTRY_COMPARE_WITH_TIMEOUT(program.service.windowCount(), std::size_t(2), 10000);
+        QQuickWindow* second = nullptr;
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible() && window->geometry().x() == 1280)
+                second = qobject_cast<QQuickWindow*>(window);
+        }
+        QVERIFY(second);
+        QTRY_VERIFY_WITH_TIMEOUT(second->isExposed(), 10000);
+        QVERIFY(!second->contentItem()->childItems().isEmpty());
+        QQuickItem* view = second->contentItem()->childItems().first();
+        auto* card = view->findChild<QQuickItem*>(QStringLiteral("card"));
+        QVERIFY(card);
+        QTRY_COMPARE_WITH_TIMEOUT(card->scale(), 1.0, 10000);
+        auto* button = view->findChild<QQuickItem*>(QStringLiteral("forceQuit"));
+        user.click(button->mapToGlobal(button->boundingRect().center()).toPoint());
+        QTRY_VERIFY_WITH_TIMEOUT(!program.service.isShowing(), 10000);
+        QCOMPARE(program.workspace.terminated, QList<RunningApplication>{editor});
+        QVERIFY(program.logger.lines.contains(
+            QStringLiteral("[Velmora] Overlay dismissed (reason: forceQuit)")));
+    }
+
+    void staysOnEveryDesktop() {
+        Program program;
+        const auto windows = program.cover();
+        QTRY_VERIFY_WITH_TIMEOUT(quickWindow(windows.front()).isExposed(), 10000);
+        OtherApp pager;
+        pager.switchToDesktop(1);
+        QTRY_COMPARE_WITH_TIMEOUT(pager.cardinal(pager.root(), "_NET_CURRENT_DESKTOP"), 1u, 10000);
+        QVERIFY(pager.viewable(id(windows.front())));
+        pager.switchToDesktop(0);
+        QTRY_COMPARE_WITH_TIMEOUT(pager.cardinal(pager.root(), "_NET_CURRENT_DESKTOP"), 0u, 10000);
+    }
+
+    // Under GNOME's window manager the window stays managed: then these hints keep it on every
+    // desktop and above, next to what Qt asks for.
+    void managedWindowHintsKeepQtsStates() {
+        OtherApp observer;
+        QCOMPARE(X11OverlayHints::windowManagerName(observer.connection()), QByteArray("Openbox"));
+        QVERIFY(X11OverlayHints::mayBypassWindowManager("Openbox"));
+        QVERIFY(!X11OverlayHints::mayBypassWindowManager("GNOME Shell"));
+        QVERIFY(!X11OverlayHints::mayBypassWindowManager("Mutter (Muffin)"));
+
+        QWindow window;
+        window.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                        Qt::WindowDoesNotAcceptFocus);
+        window.create();
+        const auto xid = static_cast<xcb_window_t>(window.winId());
+        X11OverlayHints::keepOnEveryDesktop(observer.connection(), xid);
+        const QStringList asked = observer.states(xid);
+        for (const char* state : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",
+                                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+            QVERIFY2(asked.contains(QLatin1String(state)), state);
+        window.setWindowStates(Qt::WindowFullScreen);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isExposed(), 10000);
+        // The window manager now owns the states; openbox keeps "every desktop" as the desktop
+        // number rather than as the sticky state, and grants no full-screen state to a tool
+        // window (its geometry covers the screen anyway).
+        QCOMPARE(observer.cardinal(xid, "_NET_WM_DESKTOP"), 0xFFFFFFFFu);
+        const QStringList granted = observer.states(xid);
+        for (const char* state :
+             {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+            QVERIFY2(granted.contains(QLatin1String(state)), qPrintable(granted.join(u' ')));
     }
 
     void keyMonitorDropsCtrlQBeforeItsShortcutFires() {
