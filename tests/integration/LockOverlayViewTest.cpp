@@ -129,18 +129,6 @@ private slots:
         QVERIFY2(m_kit->logger.lines.isEmpty(), qPrintable(m_kit->logger.lines.join(u'\n')));
     }
 
-    void forceQuitButtonAsksTheModel() {
-        QQuickItem* root = m_kit->load(QStringLiteral("Editor"));
-        QVERIFY2(root, qPrintable(m_kit->renderer->errors()));
-        const RunningApplication editor = m_kit->workspace.launch(editorID);
-        QQuickItem* card = child(root, "card");
-        QTRY_COMPARE_WITH_TIMEOUT(card->scale(), 1.0, 5000);
-        m_kit->renderer->grab();
-        QTest::mouseClick(&m_kit->renderer->window(), Qt::LeftButton, {},
-                          sceneRect(child(root, "forceQuit")).center().toPoint());
-        QCOMPARE(m_kit->workspace.terminated, QList<RunningApplication>{editor});
-    }
-
 private:
     std::unique_ptr<Kit> m_kit;
 };
