@@ -20,8 +20,8 @@ Item {
         color: Qt.rgba(0, 0, 0, 0.4)
     }
 
-    // A soft shadow, black at 30 % and 20 points wide, 8 points below the card: rings of falling
-    // strength, since the software renderer has no blur effect.
+    // A soft shadow, black at 30 % reaching 20 points out, 8 points below the card: rings of
+    // falling strength, which every scene graph renderer draws, the software one included.
     Item {
         id: shadow
         objectName: "shadow"
@@ -34,7 +34,7 @@ Item {
         Repeater {
             model: 10
             Rectangle {
-                readonly property real spread: (index + 1) * 2
+                readonly property real spread: (index + 1) * 4
                 x: -spread / 2
                 y: -spread / 2
                 width: shadow.width + spread
