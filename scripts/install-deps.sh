@@ -16,6 +16,8 @@ packages=(
     fonts-noto-cjk fonts-dejavu-core dbus
     # tests: a display, a window manager, private D-Bus services, real filesystems
     xvfb xauth openbox xdotool x11-utils python3-dbusmock dbus-x11
+    # two screens for the overlay windows: Xorg's dummy driver has several outputs, set by xrandr
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     e2fsprogs dosfstools util-linux mount
 )
 

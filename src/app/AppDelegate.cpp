@@ -34,7 +34,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_quit(m_defaults, m_auth)
     , m_driveMonitor(
           {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger})
-    , m_overlays({ports.scheduler, ports.screens, ports.overlayWindows, ports.keyMonitor,
+    , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
+    , m_overlays({ports.scheduler, ports.screens, *m_overlayWindows, ports.keyMonitor,
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
                  m_appMonitor)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,

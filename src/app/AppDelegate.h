@@ -70,6 +70,7 @@ private:
     SystemAuthService m_auth;
     QuitProtection m_quit;
     DriveMonitorService m_driveMonitor;
+    std::unique_ptr<OverlayWindows> m_overlayWindows;
     // The overlays and the app monitor use each other; neither touches the other while being made.
     OverlayWindowService m_overlays;
     AppMonitorService m_appMonitor;

@@ -1,19 +1,35 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 class AppIconSource;
 class AuthBackend;
 class HotKeyBackend;
 class KeyMonitor;
+class LanguageManager;
 class KeyValueStore;
 class Logger;
 class Notifier;
 class OverlayWindows;
 class PowerEvents;
+class ProtectedAppsManager;
+class ProtectedDrivesManager;
 class Scheduler;
 class Screens;
 class SelfActivation;
 class VolumeSource;
 class Workspace;
+
+// What the lock overlays show comes from the program's own stores and texts, which the delegate
+// makes; so the overlay windows are made by the delegate through this factory.
+struct OverlayViewServices {
+    const ProtectedAppsManager& apps;
+    const ProtectedDrivesManager& drives;
+    LanguageManager& language;
+};
+using OverlayWindowsFactory =
+    std::function<std::unique_ptr<OverlayWindows>(const OverlayViewServices&)>;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -29,7 +45,7 @@ struct Ports {
     AuthBackend& auth;
     Workspace& workspace;
     Screens& screens;
-    OverlayWindows& overlayWindows;
+    OverlayWindowsFactory makeOverlayWindows;
     KeyMonitor& keyMonitor;
     SelfActivation& selfActivation;
 };

@@ -2,11 +2,17 @@
 #include "app/CommandLine.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
+#include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
 #include "platform/linux/PolkitAuthBackend.h"
+#include "platform/linux/QtKeyMonitor.h"
 #include "platform/linux/QtScheduler.h"
+#include "platform/linux/QtScreens.h"
+#include "platform/linux/QtSelfActivation.h"
+#include "platform/linux/QuickOverlayWindows.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
+#include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/X11HotKeyBackend.h"
 #include "platform/linux/XdgAppIconSource.h"
 
@@ -61,8 +67,24 @@ int main(int argc, char** argv) {
     XdgAppIconSource appIcons(logger);
     X11HotKeyBackend hotKeys(logger, X11HotKeyBackend::qtConnection());
     PolkitAuthBackend auth;
-    AppDelegate delegate(
-        Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons, hotKeys, auth});
+    LinuxWorkspace workspace(logger);
+    QtScreens screens;
+    QtKeyMonitor keyMonitor;
+    QtSelfActivation selfActivation;
+    const OverlayWindowsFactory makeOverlayWindows = [&](const OverlayViewServices& services) {
+        return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
+            services.apps, services.drives, workspace, services.language, appIcons, logger});
+    };
+    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
+                               hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
+                               selfActivation});
+    // Queued: a second copy asks to quit during start-up, before the event loop runs.
+    delegate.terminateApplication = [] {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    };
+    UnixSignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
+                     [&delegate] { delegate.requestTermination(); });
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -16,6 +16,19 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/MemoryStore.h"
 
+// Hands the delegate windows that the test's FakeOverlayWindows records.
+class OverlayWindowsProxy : public OverlayWindows {
+public:
+    explicit OverlayWindowsProxy(OverlayWindows& target)
+        : m_target(target) {}
+    std::unique_ptr<OverlayWindow> create(const QRect& screen, OverlayContent content) override {
+        return m_target.create(screen, std::move(content));
+    }
+
+private:
+    OverlayWindows& m_target;
+};
+
 // A fake for every port, so a test can build the whole program on fakes in one line.
 struct FakePorts {
     FakeScheduler scheduler;
@@ -34,8 +47,11 @@ struct FakePorts {
     FakeSelfActivation selfActivation;
 
     Ports ports() {
-        return Ports{scheduler,   store,          volumes,    logger,        notifier,
-                     powerEvents, appIcons,       hotKeys,    auth,          workspace,
-                     screens,     overlayWindows, keyMonitor, selfActivation};
+        const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
+            return std::make_unique<OverlayWindowsProxy>(overlayWindows);
+        };
+        return Ports{scheduler,  store,         volumes, logger,    notifier, powerEvents,
+                     appIcons,   hotKeys,       auth,    workspace, screens,  makeOverlayWindows,
+                     keyMonitor, selfActivation};
     }
 };

@@ -1,0 +1,101 @@
+#include "overlay/LockOverlayWindow.h"
+
+#include "overlay/LockOverlayViewModel.h"
+#include "platform/Logger.h"
+#include "platform/linux/X11OverlayHints.h"
+
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQuickItem>
+
+namespace {
+
+const QUrl viewUrl(QStringLiteral("qrc:/qt/qml/Velmora/overlay/LockOverlayView.qml"));
+
+xcb_connection_t* x11Connection() {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// A focused full-screen window outranks even "above" windows in several X11 window managers;
+// only a window the manager does not stack (override-redirect) stays on top of it. Such a window
+// is also on every desktop and never focused by the manager.
+Qt::WindowFlags overlayFlags() {
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                            Qt::WindowDoesNotAcceptFocus;
+    xcb_connection_t* connection = x11Connection();
+    if (connection &&
+        X11OverlayHints::mayBypassWindowManager(X11OverlayHints::windowManagerName(connection)))
+        flags |= Qt::BypassWindowManagerHint;
+    return flags;
+}
+
+} // namespace
+
+LockOverlayWindow::LockOverlayWindow(QQmlEngine& engine, const QRect& screen,
+                                     std::unique_ptr<LockOverlayViewModel> model, Logger& logger)
+    : m_window(std::make_unique<QQuickWindow>())
+    , m_model(std::move(model)) {
+    m_window->setFlags(overlayFlags());
+    m_window->setColor(Qt::transparent);
+    QSurfaceFormat format = m_window->format();
+    format.setAlphaBufferSize(8);
+    m_window->setFormat(format);
+    m_window->setTitle(QStringLiteral("Velmora"));
+    loadView(engine, logger);
+    QObject::connect(m_window.get(), &QWindow::widthChanged, m_window.get(), [this] {
+        if (m_view)
+            m_view->setSize(m_window->size());
+    });
+    QObject::connect(m_window.get(), &QWindow::heightChanged, m_window.get(), [this] {
+        if (m_view)
+            m_view->setSize(m_window->size());
+    });
+    setGeometry(screen);
+    applyPlatformHints();
+    // A managed window asks to be full screen; an unmanaged one already covers it. Not
+    // showFullScreen(): that would also ask for the keyboard focus.
+    if (!m_window->flags().testFlag(Qt::BypassWindowManagerHint))
+        m_window->setWindowStates(Qt::WindowFullScreen);
+    m_window->show();
+}
+
+LockOverlayWindow::~LockOverlayWindow() {
+    // The view reads the model until it is gone.
+    m_view.reset();
+}
+
+void LockOverlayWindow::setGeometry(const QRect& screen) {
+    m_window->setGeometry(screen);
+    if (m_view)
+        m_view->setSize(screen.size());
+}
+
+void LockOverlayWindow::close() {
+    m_window->close();
+}
+
+void LockOverlayWindow::loadView(QQmlEngine& engine, Logger& logger) {
+    QQmlComponent component(&engine, viewUrl);
+    QObject* object = component.createWithInitialProperties(
+        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(m_model.get()))}});
+    m_view.reset(qobject_cast<QQuickItem*>(object));
+    if (!m_view) {
+        delete object;
+        // The window still covers the screen and keeps clicks away, only without its card.
+        logger.log(QStringLiteral("[Velmora] Lock overlay view failed to load: %1")
+                       .arg(component.errorString().trimmed()));
+        return;
+    }
+    m_view->setParentItem(m_window->contentItem());
+}
+
+void LockOverlayWindow::applyPlatformHints() {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    m_window->create();
+    X11OverlayHints::keepOnEveryDesktop(connection, static_cast<xcb_window_t>(m_window->winId()));
+}

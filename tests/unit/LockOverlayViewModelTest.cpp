@@ -1,0 +1,126 @@
+#include "overlay/LockOverlayViewModel.h"
+#include "fakes/CapturingLogger.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/MemoryStore.h"
+#include "model/Defaults.h"
+#include "model/ProtectedAppsManager.h"
+#include "model/ProtectedDrivesManager.h"
+#include "services/LanguageManager.h"
+
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString editorID = QStringLiteral("org.example.Editor");
+const QString unknown = QStringLiteral("未知硬盘");
+
+struct Fixture {
+    MemoryStore store;
+    CapturingLogger logger;
+    FakeScheduler scheduler;
+    Defaults defaults{store, logger};
+    ProtectedAppsManager apps{defaults, logger};
+    ProtectedDrivesManager drives{defaults, logger};
+    FakeWorkspace workspace;
+    LanguageManager language{defaults, scheduler, logger};
+    QList<OverlayDismissReason> dismissals;
+
+    std::unique_ptr<LockOverlayViewModel> model(const QString& bundleIdentifier = editorID) {
+        return std::make_unique<LockOverlayViewModel>(
+            LockOverlayViewModel::Dependencies{apps, drives, workspace, language},
+            OverlayContent{QStringLiteral("Editor"), bundleIdentifier,
+                           [this](OverlayDismissReason reason) { dismissals.append(reason); }});
+    }
+
+    ProtectedApp app(const QString& bundleIdentifier, std::optional<QUuid> driveID) const {
+        return ProtectedApp{QUuid::createUuid(),
+                            bundleIdentifier,
+                            QStringLiteral("Editor"),
+                            QString(),
+                            true,
+                            driveID,
+                            QDateTime()};
+    }
+
+    QUuid addDrive(const QString& name) {
+        drives.addDrive(name, QStringLiteral("/media/me/") + name, std::nullopt);
+        return drives.drives().last().id;
+    }
+};
+
+} // namespace
+
+class LockOverlayViewModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void driveNameComesFromTheFirstMatchingApp() {
+        Fixture f;
+        const QUuid vault = f.addDrive(QStringLiteral("Vault"));
+        const QUuid other = f.addDrive(QStringLiteral("Other"));
+        f.apps.setApps({f.app(QStringLiteral("org.example.Other"), other), f.app(editorID, vault),
+                        f.app(editorID, other)});
+        QCOMPARE(f.model()->driveName(), QStringLiteral("Vault"));
+    }
+
+    void driveNameIsUnknownWithoutAStoredDrive() {
+        Fixture f;
+        const QUuid vault = f.addDrive(QStringLiteral("Vault"));
+        // Not in the store; in the store without a drive; its drive deleted from the drive list.
+        QCOMPARE(f.model()->driveName(), unknown);
+        f.apps.setApps({f.app(editorID, std::nullopt), f.app(editorID, vault)});
+        QCOMPARE(f.model()->driveName(), unknown);
+        f.apps.setApps({f.app(editorID, QUuid::createUuid())});
+        QCOMPARE(f.model()->driveName(), unknown);
+        // Identifiers match exactly, not ignoring case.
+        f.apps.setApps({f.app(editorID.toUpper(), vault)});
+        QCOMPARE(f.model()->driveName(), unknown);
+    }
+
+    void textsFollowTheLanguage() {
+        Fixture f;
+        f.apps.setApps({f.app(editorID, f.addDrive(QStringLiteral("Vault")))});
+        f.language.changeLanguage(AppLanguage::chinese);
+        f.scheduler.advance(0);
+        auto model = f.model();
+        QCOMPARE(model->driveLine(), QStringLiteral("需要移动硬盘「Vault」"));
+        QCOMPARE(model->hint(), QStringLiteral("请连接移动硬盘后，再次尝试启动 Editor。"));
+
+        QSignalSpy changed(model.get(), &LockOverlayViewModel::textsChanged);
+        f.language.changeLanguage(AppLanguage::english);
+        f.scheduler.advance(0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(model->title(), QStringLiteral("Editor can't be opened"));
+        QCOMPARE(model->forceQuitTitle(), QStringLiteral("Force Quit"));
+    }
+
+    void forceQuitAsksTheFirstInstanceToQuitThenDismisses() {
+        Fixture f;
+        f.workspace.launch(QStringLiteral("org.example.Other"));
+        const RunningApplication first = f.workspace.launch(editorID);
+        f.workspace.launch(editorID);
+        auto model = f.model();
+        model->forceQuitProtectedApp();
+        QCOMPARE(f.workspace.terminated, QList<RunningApplication>{first});
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QCOMPARE(f.dismissals, QList<OverlayDismissReason>{OverlayDismissReason::forceQuit});
+
+        // A second press before the overlays have closed changes nothing.
+        model->forceQuitProtectedApp();
+        QCOMPARE(f.workspace.terminated.size(), 1);
+        QCOMPARE(f.dismissals.size(), 1);
+    }
+
+    void forceQuitDismissesAlsoWhenTheAppIsNotRunning() {
+        Fixture f;
+        f.workspace.launch(std::nullopt);
+        f.model()->forceQuitProtectedApp();
+        QVERIFY(f.workspace.terminated.isEmpty());
+        QCOMPARE(f.dismissals, QList<OverlayDismissReason>{OverlayDismissReason::forceQuit});
+    }
+};
+
+QTEST_GUILESS_MAIN(LockOverlayViewModelTest)
+#include "LockOverlayViewModelTest.moc"
