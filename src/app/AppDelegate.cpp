@@ -8,11 +8,14 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_defaults(ports.store, ports.logger)
     , m_apps(m_defaults, ports.logger)
     , m_drives(m_defaults, ports.logger)
-    , m_driveMonitor(ports.volumes, m_drives) {}
+    , m_driveMonitor(ports.volumes, m_drives)
+    , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
+                   m_overlayState, ports.logger) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     // Later start-up steps (status item, hot keys, monitors) are added here in their order.
     logDriveStates();
+    m_appMonitor.startMonitoring();
 }
 
 void AppDelegate::logDriveStates() {

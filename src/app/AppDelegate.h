@@ -4,7 +4,9 @@
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
+#include "services/NoOverlayState.h"
 
 #include <QObject>
 
@@ -21,6 +23,7 @@ public:
     ProtectedAppsManager& apps() { return m_apps; }
     ProtectedDrivesManager& drives() { return m_drives; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
+    AppMonitorService& appMonitor() { return m_appMonitor; }
 
 private:
     void logDriveStates();
@@ -30,4 +33,6 @@ private:
     ProtectedAppsManager m_apps;
     ProtectedDrivesManager m_drives;
     DriveMonitorService m_driveMonitor;
+    NoOverlayState m_overlayState;
+    AppMonitorService m_appMonitor;
 };

@@ -4,6 +4,7 @@ class KeyValueStore;
 class Logger;
 class Scheduler;
 class VolumeSource;
+class Workspace;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -11,5 +12,6 @@ struct Ports {
     Scheduler& scheduler;
     KeyValueStore& store;
     VolumeSource& volumes;
+    Workspace& workspace;
     Logger& logger;
 };

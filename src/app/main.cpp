@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "platform/linux/LinuxVolumeSource.h"
+#include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);
     LinuxVolumeSource volumes(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger});
+    LinuxWorkspace workspace(logger);
+    AppDelegate delegate(Ports{scheduler, store, volumes, workspace, logger});
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }
