@@ -22,8 +22,10 @@ QString unescapeValue(const QString& raw) {
             value.append(QLatin1Char('\t'));
         else if (next == QLatin1Char('r'))
             value.append(QLatin1Char('\r'));
-        else
+        else if (next == QLatin1Char('\\'))
             value.append(next);
+        else // not a string escape: left for the Exec quoting rules
+            value.append(QLatin1Char('\\')).append(next);
     }
     return value;
 }
@@ -114,10 +116,16 @@ QStringList DesktopEntry::execFixedArguments() const {
 
 QStringList DesktopEntry::execProgramAndArguments() const {
     QStringList words = splitExec(value(QStringLiteral("Exec")));
-    if (!words.isEmpty() && QFileInfo(words.first()).fileName() == QLatin1String("env")) {
+    if (words.isEmpty() || QFileInfo(words.first()).fileName() != QLatin1String("env"))
+        return words;
+    words.removeFirst();
+    while (!words.isEmpty() && (words.first().contains(QLatin1Char('=')) ||
+                                words.first().startsWith(QLatin1Char('-')))) {
+        // These options of env take the next word as their value.
+        const bool takesValue =
+            words.first() == QLatin1String("-u") || words.first() == QLatin1String("-C");
         words.removeFirst();
-        while (!words.isEmpty() && (words.first().contains(QLatin1Char('=')) ||
-                                    words.first().startsWith(QLatin1Char('-'))))
+        if (takesValue && !words.isEmpty())
             words.removeFirst();
     }
     return words;
