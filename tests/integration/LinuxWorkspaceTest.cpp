@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxWorkspace.h"
 #include "fakes/CapturingLogger.h"
 #include "platform/linux/AppIdResolver.h"
+#include "platform/linux/ProcessTreeKiller.h"
 #include "support/InstalledTestApp.h"
 #include "support/XvfbServer.h"
 
@@ -74,7 +75,9 @@ public:
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_root, reply->atom,
                             XCB_ATOM_WINDOW, 32, 1, &value);
         std::free(reply);
-        xcb_flush(m_connection);
+        // A round trip: the server has applied the change before anyone else asks.
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
 private:
@@ -120,7 +123,10 @@ private slots:
     }
 
     void cleanup() {
+        // Grandchildren too: one left running would hold the test's output open.
         for (const pid_t child : m_children) {
+            for (const pid_t descendant : ProcessTreeKiller::descendants(child))
+                ::kill(descendant, SIGKILL);
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
         }

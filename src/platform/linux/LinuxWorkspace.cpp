@@ -12,8 +12,8 @@
 namespace {
 
 // A launcher forks and then executes the program; a process caught in between is looked at
-// again for this many scans (one second of polling), until it runs what it will run.
-constexpr std::uint64_t youngScans = 5;
+// again while it is this young (in seconds), until it runs what it will run.
+constexpr double youthSeconds = 1.0;
 
 } // namespace
 
@@ -38,12 +38,13 @@ QList<RunningApplication> LinuxWorkspace::runningApplications() {
     if (entries.empty())
         return {};
     const std::uint64_t scan = ++m_scanCount;
+    const double now = ProcessFiles::secondsSinceBoot();
     QList<RunningApplication> ended;
     QList<RunningApplication> applications;
     for (const ProcessScanner::Entry& entry : entries) {
         Process& process = current(entry, ended);
         process.seenInScan = scan;
-        if (scan - process.firstScan < youngScans)
+        if (now < process.youngUntil)
             recheckProgram(entry.pid, process, ended);
         if (process.id)
             applications.append(RunningApplication{entry.pid, process.id});
@@ -101,10 +102,12 @@ LinuxWorkspace::Process& LinuxWorkspace::current(const ProcessScanner::Entry& en
 
 LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
                                                 const std::optional<ProcessFiles::Stat>& stat) {
-    Process process{inode, stat ? stat->startTime : 0, {}, std::nullopt, m_scanCount, 0};
+    Process process{inode, stat ? stat->startTime : 0, {}, {}, std::nullopt, 0, 0};
     if (!stat || stat->isKernelThread() || stat->hasEnded())
         return process;
+    process.youngUntil = stat->startSeconds() + youthSeconds;
     process.executable = ProcessFiles::executable(pid);
+    process.commandLine = ProcessFiles::rawCommandLine(pid);
     identify(pid, process);
     return process;
 }
@@ -112,9 +115,12 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
 // A new program in the same process is a new application: the old one ends here.
 void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
     const QString executable = ProcessFiles::executable(pid);
-    if (executable.isEmpty() || executable == process.executable)
+    const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
+    if (executable.isEmpty() ||
+        (executable == process.executable && commandLine == process.commandLine))
         return;
     process.executable = executable;
+    process.commandLine = commandLine;
     const std::optional<QString> previous = process.id;
     identify(pid, process);
     if (process.id == previous || !previous)

@@ -44,8 +44,10 @@ private:
         std::uint64_t inode = 0;
         std::uint64_t startTime = 0;
         QString executable;
+        QByteArray commandLine;
         std::optional<QString> id;
-        std::uint64_t firstScan = 0;
+        // Until then (seconds since boot) the process may still be becoming its program.
+        double youngUntil = 0;
         std::uint64_t seenInScan = 0;
     };
 

@@ -1,6 +1,7 @@
 #include "platform/linux/ProcessFiles.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
@@ -21,6 +22,17 @@ QByteArray procPath(pid_t pid, const char* file) {
 
 bool ProcessFiles::Stat::isKernelThread() const {
     return (flags & kernelThreadFlag) != 0;
+}
+
+double ProcessFiles::Stat::startSeconds() const {
+    static const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return static_cast<double>(startTime) / ticksPerSecond;
+}
+
+double ProcessFiles::secondsSinceBoot() {
+    timespec now{};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 std::optional<ProcessFiles::Stat> ProcessFiles::stat(pid_t pid) {
@@ -62,8 +74,12 @@ QString ProcessFiles::executable(pid_t pid) {
     return path;
 }
 
+QByteArray ProcessFiles::rawCommandLine(pid_t pid) {
+    return read(procPath(pid, "cmdline"), smallFileLimit);
+}
+
 QByteArrayList ProcessFiles::commandLine(pid_t pid) {
-    QByteArray contents = read(procPath(pid, "cmdline"), smallFileLimit);
+    QByteArray contents = rawCommandLine(pid);
     if (contents.endsWith('\0'))
         contents.chop(1);
     return contents.isEmpty() ? QByteArrayList() : contents.split('\0');

@@ -19,6 +19,8 @@ public:
         std::uint64_t startTime = 0;
 
         bool isKernelThread() const;
+        // The start time on the clock of secondsSinceBoot().
+        double startSeconds() const;
         // A zombie or dead process has ended; it is no application.
         bool hasEnded() const { return state == 'Z' || state == 'X' || state == 'x'; }
     };
@@ -28,6 +30,10 @@ public:
     // The executable's path; empty for kernel threads and other users' processes.
     static QString executable(pid_t pid);
     static QByteArrayList commandLine(pid_t pid);
+    // The arguments as the kernel keeps them, NUL-separated.
+    static QByteArray rawCommandLine(pid_t pid);
+    // The clock process start times are counted on.
+    static double secondsSinceBoot();
     static QByteArray environment(pid_t pid);
     // The value of one variable in a NUL-separated environment block.
     static std::optional<QByteArray> variable(const QByteArray& environment,
