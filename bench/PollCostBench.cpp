@@ -11,9 +11,12 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+constexpr useconds_t pollIntervalMicroseconds = 200'000;
 
 class QuietLogger : public Logger {
 public:
@@ -47,8 +50,9 @@ void measure(int target, BenchProcesses& sleepers) {
     QuietLogger logger;
     LinuxWorkspace workspace(logger, DesktopEntryIndex::defaultDataDirs(), "no-display:0");
     workspace.runningApplications(); // the first look reads every process once
-    for (int i = 0; i < 10; ++i)
-        workspace.runningApplications(); // and the young ones a few times more
+    // Processes younger than a second are looked at again at every poll; a steady state has none.
+    ::usleep(1'100'000);
+    workspace.runningApplications();
 
     std::vector<double> steady;
     for (int i = 0; i < 500; ++i)
@@ -60,6 +64,8 @@ void measure(int target, BenchProcesses& sleepers) {
     for (int i = 0; i < 100; ++i) {
         for (int n = 0; n < 10; ++n)
             fresh.spawn(QStringLiteral("/bin/sleep"), {QStringLiteral("3600")});
+        // At the poll's own pace, so as many are young as in real use (50 a second here).
+        ::usleep(pollIntervalMicroseconds);
         withNew.push_back(timedLook(workspace));
         if (fresh.size() >= 50)
             fresh.killAll(); // keep the count near the target

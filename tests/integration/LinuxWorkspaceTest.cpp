@@ -210,6 +210,31 @@ private slots:
         QVERIFY(isAlive(unknown));
     }
 
+    void otherUsersProgramsAreNotApplications() {
+        if (::getuid() != 0)
+            QSKIP("starting a program as another user needs root");
+        m_app->install(QStringLiteral("org.velmora.Sleeper"), QStringLiteral("sleep %f"));
+        LinuxWorkspace workspace(m_logger, DesktopEntryIndex::defaultDataDirs(), "none:0");
+        const pid_t mine = start({QStringLiteral("/bin/sleep"), QStringLiteral("60")});
+        const pid_t theirs = ::fork();
+        if (theirs == 0) {
+            if (::setuid(65534) == 0)
+                ::execl("/bin/sleep", "sleep", "60", nullptr);
+            ::_exit(127);
+        }
+        m_children.push_back(theirs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ProcessFiles::owner(theirs) == uid_t(65534) &&
+                ProcessFiles::executable(theirs).endsWith(QLatin1String("sleep")) &&
+                ProcessFiles::executable(mine).endsWith(QLatin1String("sleep")),
+            deadlineMs);
+        QHash<pid_t, QString> ids;
+        for (const RunningApplication& app : workspace.runningApplications())
+            ids.insert(app.processIdentifier, app.bundleIdentifier.value_or(QString()));
+        QCOMPARE(ids.value(mine), QStringLiteral("org.velmora.Sleeper"));
+        QVERIFY(!ids.contains(theirs));
+    }
+
     void newApplicationFolderEntriesAreSeen() {
         const pid_t app = start({QStringLiteral("/bin/sleep"), QStringLiteral("60")});
         QTRY_VERIFY_WITH_TIMEOUT(ProcessFiles::executable(app).endsWith(QLatin1String("sleep")),

@@ -27,6 +27,11 @@ ActiveWindowWatcher::ActiveWindowWatcher(XcbSession& session, ActivationHandler 
 
 void ActiveWindowWatcher::readEvents(bool fromSocket) {
     xcb_connection_t* connection = m_session.connection();
+    // A server that went away leaves the socket readable for ever; stop listening to it.
+    if (xcb_connection_has_error(connection)) {
+        m_notifier->setEnabled(false);
+        return;
+    }
     bool activeChanged = false;
     while (xcb_generic_event_t* event = fromSocket ? xcb_poll_for_event(connection)
                                                    : xcb_poll_for_queued_event(connection)) {

@@ -105,6 +105,9 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
     Process process{inode, stat ? stat->startTime : 0, {}, {}, std::nullopt, 0, 0};
     if (!stat || stat->isKernelThread() || stat->hasEnded())
         return process;
+    // Other users' programs are not the user's applications, and are not ours to stop.
+    if (ProcessFiles::owner(pid) != ::getuid())
+        return process;
     process.youngUntil = stat->startSeconds() + youthSeconds;
     process.executable = ProcessFiles::executable(pid);
     process.commandLine = ProcessFiles::rawCommandLine(pid);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,6 +60,13 @@ std::optional<ProcessFiles::Stat> ProcessFiles::parseStat(const QByteArray& cont
     if (!parentOk || !flagsOk || !startOk)
         return std::nullopt;
     return stat;
+}
+
+std::optional<uid_t> ProcessFiles::owner(pid_t pid) {
+    struct stat info {};
+    if (::stat(procPath(pid, "").constData(), &info) != 0)
+        return std::nullopt;
+    return info.st_uid;
 }
 
 QString ProcessFiles::executable(pid_t pid) {

@@ -26,6 +26,8 @@ public:
     };
 
     static std::optional<Stat> stat(pid_t pid);
+    // The user the process runs as; nullopt when it is gone.
+    static std::optional<uid_t> owner(pid_t pid);
     static std::optional<Stat> parseStat(const QByteArray& contents);
     // The executable's path; empty for kernel threads and other users' processes.
     static QString executable(pid_t pid);

@@ -7,8 +7,10 @@
 #include <unordered_map>
 
 void ProcessTreeKiller::killTree(pid_t root, const SignalRoot& signalRoot) {
-    // Stopped processes cannot start new children while the family is collected.
-    signalRoot(SIGSTOP);
+    // Stopped processes cannot start new children while the family is collected. A root that
+    // cannot be signalled has ended, and its number may already name someone else's family.
+    if (!signalRoot(SIGSTOP))
+        return;
     const std::vector<pid_t> family = descendants(root);
     for (const pid_t pid : family)
         ::kill(pid, SIGSTOP);
