@@ -177,12 +177,12 @@ QStringList AppIdResolver::programCandidates(const Process& process) const {
         candidates.append(process.executable);
     if (process.arguments.isEmpty())
         return candidates;
-    const QString started = DesktopEntryIndex::canonicalProgram(process.arguments.first());
+    const QString started = m_index.rememberedCanonicalProgram(process.arguments.first());
     if (!started.isEmpty() && !candidates.contains(started))
         candidates.append(started);
     // A script names its program as the interpreter's first argument.
     if (isInterpreter(process.executable) && process.arguments.size() > 1) {
-        const QString script = DesktopEntryIndex::canonicalProgram(process.arguments.at(1));
+        const QString script = m_index.rememberedCanonicalProgram(process.arguments.at(1));
         if (!script.isEmpty() && !candidates.contains(script))
             candidates.append(script);
     }

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr qint64 maximumEntrySize = 1 << 20;
+// Bounds the memory a stream of odd program names can take.
+constexpr qsizetype maximumRememberedPrograms = 4096;
 const QString desktopSuffix = QStringLiteral(".desktop");
 
 QString applicationsFolder(const QString& dataDir) {
@@ -89,12 +91,25 @@ QString DesktopEntryIndex::canonicalProgram(const QString& program) {
     return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
 }
 
+QString DesktopEntryIndex::rememberedCanonicalProgram(const QString& program) {
+    rebuildIfStale();
+    const auto found = m_canonicalPrograms.constFind(program);
+    if (found != m_canonicalPrograms.constEnd())
+        return *found;
+    if (m_canonicalPrograms.size() >= maximumRememberedPrograms)
+        m_canonicalPrograms.clear();
+    const QString canonical = canonicalProgram(program);
+    m_canonicalPrograms.insert(program, canonical);
+    return canonical;
+}
+
 void DesktopEntryIndex::rebuildIfStale() {
     if (!m_stale)
         return;
     m_stale = false;
     m_programsById.clear();
     m_candidatesByProgram.clear();
+    m_canonicalPrograms.clear();
     for (const QString& dataDir : m_dataDirs)
         addFolder(applicationsFolder(dataDir));
     watchFolders();

@@ -27,6 +27,8 @@ public:
     bool runsProgram(const QString& id, const QString& executable);
     // A program as a canonical path, looked up in PATH when it has no folder; empty when missing.
     static QString canonicalProgram(const QString& program);
+    // The same, remembered until the index is rebuilt: processes name the same few programs.
+    QString rememberedCanonicalProgram(const QString& program);
 
 signals:
     // An applications folder changed; the next question rebuilds the index.
@@ -48,4 +50,5 @@ private:
     bool m_stale = true;
     QHash<QString, QStringList> m_programsById;
     QHash<QString, QList<Candidate>> m_candidatesByProgram;
+    QHash<QString, QString> m_canonicalPrograms;
 };

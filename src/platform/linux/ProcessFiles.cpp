@@ -128,7 +128,7 @@ QByteArray ProcessFiles::read(const QByteArray& path, qsizetype limit) {
     if (fd < 0)
         return {};
     QByteArray contents;
-    char buffer[4096];
+    char buffer[16384];
     while (contents.size() < limit) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
