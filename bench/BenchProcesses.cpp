@@ -1,0 +1,60 @@
+#include "BenchProcesses.h"
+
+#include <QDir>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+BenchProcesses::~BenchProcesses() {
+    killAll();
+}
+
+pid_t BenchProcesses::spawn(const QString& program, const QStringList& arguments) {
+    std::vector<QByteArray> words{program.toLocal8Bit()};
+    for (const QString& argument : arguments)
+        words.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return 0;
+    m_pids.push_back(pid);
+    return pid;
+}
+
+void BenchProcesses::killAll() {
+    for (const pid_t pid : m_pids)
+        ::kill(pid, SIGKILL);
+    for (const pid_t pid : m_pids)
+        ::waitpid(pid, nullptr, 0);
+    m_pids.clear();
+}
+
+bool BenchProcesses::reapWasKilled(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+double percentile(const std::vector<double>& sorted, double percent) {
+    if (sorted.empty())
+        return 0;
+    const auto index = static_cast<std::size_t>(
+        std::ceil(percent / 100.0 * static_cast<double>(sorted.size())) - 1);
+    return sorted[std::min(index, sorted.size() - 1)];
+}
+
+int processCount() {
+    const QStringList names = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    return static_cast<int>(std::count_if(names.begin(), names.end(), [](const QString& name) {
+        bool number = false;
+        name.toInt(&number);
+        return number;
+    }));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <optional>
+
+// Which installed application runs which program. Built on first use and rebuilt after an
+// applications folder changed; an ID found again in a later data folder is the same application,
+// so the first one wins.
+class DesktopEntryIndex : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DesktopEntryIndex(QStringList dataDirs = defaultDataDirs(), QObject* parent = nullptr);
+
+    // $XDG_DATA_HOME, then each of $XDG_DATA_DIRS, with the usual defaults.
+    static QStringList defaultDataDirs();
+    // The desktop-file ID of a desktop file: its path below an applications folder with "/"
+    // turned into "-", or its file name when it lies elsewhere; without ".desktop".
+    QString idForFile(const QString& path) const;
+    bool contains(const QString& id);
+    // The first application whose program is this executable and whose own Exec arguments all
+    // appear among the process's arguments (so "flatpak run A" is not taken for B).
+    std::optional<QString> idForProgram(const QString& executable, const QStringList& arguments);
+    bool runsProgram(const QString& id, const QString& executable);
+    // A program as a canonical path, looked up in PATH when it has no folder; empty when missing.
+    static QString canonicalProgram(const QString& program);
+    // The same, remembered until the index is rebuilt: processes name the same few programs.
+    QString rememberedCanonicalProgram(const QString& program);
+
+signals:
+    // An applications folder changed; the next question rebuilds the index.
+    void changed();
+
+private:
+    struct Candidate {
+        QString id;
+        QStringList fixedArguments;
+    };
+
+    void rebuildIfStale();
+    void addFolder(const QString& folder);
+    void addEntry(const QString& id, const QString& path);
+    void watchFolders();
+
+    QStringList m_dataDirs;
+    QFileSystemWatcher m_watcher;
+    bool m_stale = true;
+    QHash<QString, QStringList> m_programsById;
+    QHash<QString, QList<Candidate>> m_candidatesByProgram;
+    QHash<QString, QString> m_canonicalPrograms;
+};

@@ -1,0 +1,195 @@
+#include "platform/linux/LinuxWorkspace.h"
+
+#include "platform/Logger.h"
+#include "platform/linux/ActiveWindowWatcher.h"
+#include "platform/linux/ProcessTreeKiller.h"
+#include "platform/linux/WindowActivator.h"
+#include "platform/linux/XcbSession.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// A launcher forks and then executes the program; a process caught in between is looked at
+// again while it is this young (in seconds), until it runs what it will run.
+constexpr double youthSeconds = 1.0;
+
+} // namespace
+
+LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray x11Display,
+                               QObject* parent)
+    : QObject(parent)
+    , m_logger(logger)
+    , m_index(std::move(dataDirs))
+    , m_resolver(m_index, ProcessFiles::executable(::getpid()))
+    , m_exitWatcher([this](pid_t pid) { exited(pid); })
+    , m_pidfdSupported(ProcessExitWatcher::isSupported()) {
+    if (!m_pidfdSupported)
+        m_logger.log(QStringLiteral("[Velmora] pidfd is not available; ended applications are "
+                                    "noticed at the next look"));
+    connectX11(x11Display);
+}
+
+LinuxWorkspace::~LinuxWorkspace() = default;
+
+QList<RunningApplication> LinuxWorkspace::runningApplications() {
+    const std::vector<ProcessScanner::Entry> entries = m_scanner.scan();
+    if (entries.empty())
+        return {};
+    const std::uint64_t scan = ++m_scanCount;
+    const double now = ProcessFiles::secondsSinceBoot();
+    QList<RunningApplication> ended;
+    QList<RunningApplication> applications;
+    for (const ProcessScanner::Entry& entry : entries) {
+        Process& process = current(entry, ended);
+        process.seenInScan = scan;
+        if (now < process.youngUntil)
+            recheckProgram(entry.pid, process, ended);
+        if (process.id)
+            applications.append(RunningApplication{entry.pid, process.id});
+    }
+    std::vector<pid_t> vanished;
+    for (const auto& [pid, process] : m_processes) {
+        if (process.seenInScan != scan)
+            vanished.push_back(pid);
+    }
+    for (const pid_t pid : vanished)
+        forget(pid, ended);
+    // Before the caller sees the list, so a reused number is judged as the new process it is.
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
+    return applications;
+}
+
+void LinuxWorkspace::forceTerminate(const RunningApplication& app) {
+    const pid_t pid = app.processIdentifier;
+    if (!m_processes.count(pid) || pid == ::getpid())
+        return;
+    ProcessTreeKiller::killTree(
+        pid, [this, pid](int signalNumber) { return signal(pid, signalNumber); });
+}
+
+void LinuxWorkspace::terminate(const RunningApplication& app) {
+    signal(app.processIdentifier, SIGTERM);
+}
+
+bool LinuxWorkspace::activate(const RunningApplication& app) {
+    return m_activator && m_activator->activate(app.processIdentifier);
+}
+
+std::int32_t LinuxWorkspace::ownProcessIdentifier() const {
+    return ::getpid();
+}
+
+LinuxWorkspace::Process& LinuxWorkspace::current(const ProcessScanner::Entry& entry,
+                                                 QList<RunningApplication>& ended) {
+    const auto found = m_processes.find(entry.pid);
+    if (found != m_processes.end() && found->second.inode == entry.inode)
+        return found->second;
+    const auto stat = ProcessFiles::stat(entry.pid);
+    if (found != m_processes.end()) {
+        // The kernel may have made a new entry for the same process; the start time tells.
+        if (stat && stat->startTime == found->second.startTime) {
+            found->second.inode = entry.inode;
+            return found->second;
+        }
+        forget(entry.pid, ended);
+    }
+    return m_processes.insert_or_assign(entry.pid, examine(entry.pid, entry.inode, stat))
+        .first->second;
+}
+
+LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
+                                                const std::optional<ProcessFiles::Stat>& stat) {
+    Process process{inode, stat ? stat->startTime : 0, {}, {}, std::nullopt, 0, 0};
+    if (!stat || stat->isKernelThread() || stat->hasEnded())
+        return process;
+    // Other users' programs are not the user's applications, and are not ours to stop.
+    if (ProcessFiles::owner(pid) != ::getuid())
+        return process;
+    process.youngUntil = stat->startSeconds() + youthSeconds;
+    process.executable = ProcessFiles::executable(pid);
+    process.commandLine = ProcessFiles::rawCommandLine(pid);
+    identify(pid, process);
+    return process;
+}
+
+// A new program in the same process is a new application: the old one ends here.
+void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
+    const QString executable = ProcessFiles::executable(pid);
+    const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
+    if (executable.isEmpty() ||
+        (executable == process.executable && commandLine == process.commandLine))
+        return;
+    process.executable = executable;
+    process.commandLine = commandLine;
+    const std::optional<QString> previous = process.id;
+    identify(pid, process);
+    if (process.id == previous || !previous)
+        return;
+    ended.append(RunningApplication{pid, previous});
+}
+
+void LinuxWorkspace::identify(pid_t pid, Process& process) {
+    m_exitWatcher.unwatch(pid);
+    process.id = m_resolver.resolve(pid, process.executable);
+    // A process that cannot be watched any more has ended while it was being read.
+    if (process.id && m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
+        process.id.reset();
+}
+
+void LinuxWorkspace::forget(pid_t pid, QList<RunningApplication>& ended) {
+    const auto found = m_processes.find(pid);
+    if (found == m_processes.end())
+        return;
+    if (found->second.id)
+        ended.append(RunningApplication{pid, found->second.id});
+    m_exitWatcher.unwatch(pid);
+    m_processes.erase(found);
+}
+
+void LinuxWorkspace::exited(pid_t pid) {
+    QList<RunningApplication> ended;
+    forget(pid, ended);
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
+}
+
+void LinuxWorkspace::activated(pid_t pid) {
+    const auto stat = ProcessFiles::stat(pid);
+    if (!stat)
+        return;
+    auto found = m_processes.find(pid);
+    if (found == m_processes.end() || found->second.startTime != stat->startTime) {
+        QList<RunningApplication> ended;
+        forget(pid, ended);
+        for (const RunningApplication& app : ended)
+            notifyTerminated(app);
+        // Its directory entry is not known yet; the next look checks the start time.
+        found = m_processes.insert_or_assign(pid, examine(pid, 0, stat)).first;
+    }
+    notifyActivated(RunningApplication{pid, found->second.id});
+}
+
+// Only processes this workspace knows are signalled; through the pidfd when there is one, so a
+// number that was reused meanwhile is never hit.
+bool LinuxWorkspace::signal(pid_t pid, int signalNumber) {
+    if (m_exitWatcher.isWatching(pid))
+        return m_exitWatcher.signal(pid, signalNumber);
+    if (m_pidfdSupported || !m_processes.count(pid))
+        return false;
+    return ::kill(pid, signalNumber) == 0;
+}
+
+void LinuxWorkspace::connectX11(const QByteArray& display) {
+    m_x11 = XcbSession::open(display);
+    if (!m_x11) {
+        m_logger.log(
+            QStringLiteral("[Velmora] No X11 display; application activations will not be seen"));
+        return;
+    }
+    m_activator = std::make_unique<WindowActivator>(*m_x11);
+    m_activeWindows =
+        std::make_unique<ActiveWindowWatcher>(*m_x11, [this](pid_t pid) { activated(pid); });
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/Workspace.h"
+#include "platform/linux/AppIdResolver.h"
+#include "platform/linux/DesktopEntryIndex.h"
+#include "platform/linux/ProcessExitWatcher.h"
+#include "platform/linux/ProcessFiles.h"
+#include "platform/linux/ProcessScanner.h"
+
+#include <QObject>
+#include <memory>
+#include <unordered_map>
+
+class ActiveWindowWatcher;
+class Logger;
+class WindowActivator;
+class XcbSession;
+
+// The user's applications on Linux: processes in /proc with a resolvable desktop-file ID, their
+// endings through pidfds, activations through X11's active window, and signals to stop them.
+// A process is read and resolved once; after that a look costs one directory entry.
+class LinuxWorkspace : public QObject, public Workspace {
+    Q_OBJECT
+
+public:
+    explicit LinuxWorkspace(Logger& logger,
+                            QStringList dataDirs = DesktopEntryIndex::defaultDataDirs(),
+                            QByteArray x11Display = {}, QObject* parent = nullptr);
+    ~LinuxWorkspace() override;
+
+    QList<RunningApplication> runningApplications() override;
+    void forceTerminate(const RunningApplication& app) override;
+    void terminate(const RunningApplication& app) override;
+    bool activate(const RunningApplication& app) override;
+    std::int32_t ownProcessIdentifier() const override;
+
+    // Whether endings arrive as events (pidfd) rather than at the next look.
+    bool watchesExitsAsEvents() const { return m_pidfdSupported; }
+    bool seesActivations() const { return m_activeWindows != nullptr; }
+    DesktopEntryIndex& applications() { return m_index; }
+
+private:
+    struct Process {
+        std::uint64_t inode = 0;
+        std::uint64_t startTime = 0;
+        QString executable;
+        QByteArray commandLine;
+        std::optional<QString> id;
+        // Until then (seconds since boot) the process may still be becoming its program.
+        double youngUntil = 0;
+        std::uint64_t seenInScan = 0;
+    };
+
+    Process& current(const ProcessScanner::Entry& entry, QList<RunningApplication>& ended);
+    Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
+    void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
+    void identify(pid_t pid, Process& process);
+    void forget(pid_t pid, QList<RunningApplication>& ended);
+    void exited(pid_t pid);
+    void activated(pid_t pid);
+    bool signal(pid_t pid, int signalNumber);
+    void connectX11(const QByteArray& display);
+
+    Logger& m_logger;
+    DesktopEntryIndex m_index;
+    AppIdResolver m_resolver;
+    ProcessScanner m_scanner;
+    ProcessExitWatcher m_exitWatcher;
+    bool m_pidfdSupported = false;
+    std::unique_ptr<XcbSession> m_x11;
+    std::unique_ptr<ActiveWindowWatcher> m_activeWindows;
+    std::unique_ptr<WindowActivator> m_activator;
+    std::unordered_map<pid_t, Process> m_processes;
+    std::uint64_t m_scanCount = 0;
+};

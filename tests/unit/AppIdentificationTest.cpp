@@ -1,0 +1,158 @@
+#include "platform/linux/AppIdResolver.h"
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/DesktopEntryIndex.h"
+#include "platform/linux/ProcessFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void writeEntry(const QString& dataDir, const QString& name, const QByteArray& contents) {
+    QDir().mkpath(dataDir + QStringLiteral("/applications"));
+    QFile file(dataDir + QStringLiteral("/applications/") + name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
+} // namespace
+
+class AppIdentificationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void systemdUnits_data() {
+        QTest::addColumn<QString>("cgroup");
+        QTest::addColumn<QString>("id");
+        const QString slice =
+            QStringLiteral("/user.slice/user-1000.slice/user@1000.service/app.slice/");
+        QTest::newRow("scope with launcher") << slice + "app-gnome-org.gnome.TextEditor-4242.scope"
+                                             << "org.gnome.TextEditor";
+        QTest::newRow("scope without launcher") << slice + "app-firefox\\x2desr-17.scope"
+                                                << "firefox-esr";
+        QTest::newRow("service with instance") << slice + "app-kde-org.kde.kate@a1b2.service"
+                                               << "org.kde.kate";
+        QTest::newRow("service") << slice + "app-org.example.Tool.service"
+                                 << "org.example.Tool";
+        QTest::newRow("sub-group of a unit") << slice + "app-gnome-org.gnome.Epiphany-9.scope/tab"
+                                             << "org.gnome.Epiphany";
+        QTest::newRow("session") << "/user.slice/user-1000.slice/session-2.scope"
+                                 << "";
+        QTest::newRow("the app slice itself") << slice << "";
+        QTest::newRow("too many parts") << slice + "app-a-b-c-d.scope"
+                                        << "";
+        QTest::newRow("root") << "/"
+                              << "";
+    }
+    void systemdUnits() {
+        QFETCH(QString, cgroup);
+        QFETCH(QString, id);
+        QCOMPARE(AppIdResolver::idFromSystemdCgroup(cgroup).value_or(QString()), id);
+    }
+
+    void snapAndFlatpakIdentities() {
+        const QString scope =
+            QStringLiteral("/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                           "snap.firefox.firefox-6c2e5d7b-2a4f-4c7e-9a43-1d8f0b9e1c11.scope");
+        QCOMPARE(AppIdResolver::idFromSnapCgroup(scope), QStringLiteral("firefox_firefox"));
+        QCOMPARE(AppIdResolver::idFromSnapCgroup(
+                     QStringLiteral("/system.slice/snap.lxd.daemon.service")),
+                 QStringLiteral("lxd_daemon"));
+        QCOMPARE(AppIdResolver::idFromSnapCgroup(QStringLiteral("/app.slice/snap.firefox.scope")),
+                 std::nullopt);
+        QCOMPARE(AppIdResolver::idFromSnapCgroup(QStringLiteral("/snapshot.service")),
+                 std::nullopt);
+
+        QCOMPARE(AppIdResolver::idFromFlatpakInfo("[Application]\nname=org.gimp.GIMP\n"
+                                                  "runtime=runtime/org.gnome.Platform\n"),
+                 QStringLiteral("org.gimp.GIMP"));
+        QCOMPARE(AppIdResolver::idFromFlatpakInfo("[Runtime]\nname=org.gnome.Platform\n"),
+                 std::nullopt);
+        QCOMPARE(AppIdResolver::idFromFlatpakInfo(QByteArray()), std::nullopt);
+    }
+
+    void desktopEntryProgramAndArguments() {
+        const auto entry = DesktopEntry::parse(
+            "# comment\n[Desktop Entry]\nType=Application\n"
+            "Exec=env GDK_BACKEND=x11 -u X \"/opt/My App/bin/app\" --new-window \"a \\\"b\\\"\" "
+            "%U\n"
+            "Exec=/ignored/second\nName=App\n[Desktop Action new]\nExec=/other --x\n");
+        QVERIFY(entry);
+        QVERIFY(entry->isApplication());
+        QVERIFY(!entry->isHiddenFromUser());
+        QCOMPARE(entry->execProgram(), QStringLiteral("/opt/My App/bin/app"));
+        QCOMPARE(entry->execFixedArguments(),
+                 (QStringList{QStringLiteral("--new-window"), QStringLiteral("a \"b\"")}));
+
+        QCOMPARE(DesktopEntry::splitExec(QStringLiteral("app \"unbalanced")), QStringList());
+        QCOMPARE(DesktopEntry::parse("[Other Group]\nExec=x\n"), std::nullopt);
+        const auto hidden =
+            DesktopEntry::parse("[Desktop Entry]\nType=Application\nNoDisplay=true\n");
+        QVERIFY(hidden && hidden->isHiddenFromUser() && hidden->execProgram().isEmpty());
+        const auto binary = DesktopEntry::parse(QByteArray("\xff\xfe[Desktop Entry]\0\0", 20));
+        QVERIFY(!binary || binary->execProgram().isEmpty());
+    }
+
+    void processStatFields() {
+        const auto stat = ProcessFiles::parseStat(
+            "4242 (odd ) (name) S 17 4242 4242 0 -1 4194560 1 0 0 0 0 0 0 0 20 0 1 0 987654 0 0\n");
+        QVERIFY(stat);
+        QCOMPARE(stat->state, 'S');
+        QCOMPARE(stat->parent, 17);
+        QCOMPARE(stat->startTime, std::uint64_t(987654));
+        QVERIFY(!stat->isKernelThread());
+        QVERIFY(!stat->hasEnded());
+        const auto thread = ProcessFiles::parseStat(
+            "2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 0 0 0 20 0 1 0 5 0 0\n");
+        QVERIFY(thread && thread->isKernelThread());
+        const auto zombie =
+            ProcessFiles::parseStat("9 (x) Z 1 9 9 0 -1 4194564 0 0 0 0 0 0 0 0 20 0 1 0 77 0 0\n");
+        QVERIFY(zombie && zombie->hasEnded());
+        QCOMPARE(ProcessFiles::parseStat("12 (cut short) S 1 2"), std::nullopt);
+        QCOMPARE(ProcessFiles::parseStat(QByteArray()), std::nullopt);
+        QCOMPARE(ProcessFiles::unifiedCgroupOf("1:name=systemd:/a\n0::/user.slice/x.scope\n"),
+                 QStringLiteral("/user.slice/x.scope"));
+        QCOMPARE(ProcessFiles::variable(QByteArray("A=1\0B=two\0", 10), "B"), QByteArray("two"));
+    }
+
+    void indexPrefersEarlierFoldersAndMatchesArguments() {
+        QTemporaryDir home;
+        QTemporaryDir system;
+        const QString sh = DesktopEntryIndex::canonicalProgram(QStringLiteral("sh"));
+        QVERIFY(!sh.isEmpty());
+        // The user's copy hides the system's entry of the same ID.
+        writeEntry(home.path(), QStringLiteral("org.example.Hidden.desktop"),
+                   "[Desktop Entry]\nType=Application\nHidden=true\nExec=sh\n");
+        writeEntry(system.path(), QStringLiteral("org.example.Hidden.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=sh\n");
+        // Two entries sharing one program, told apart by their own arguments.
+        writeEntry(system.path(), QStringLiteral("org.example.A.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=/bin/sh run org.example.A %u\n");
+        writeEntry(system.path(), QStringLiteral("org.example.B.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=sh run org.example.B\n");
+        writeEntry(system.path(), QStringLiteral("broken.desktop"), "\x01\x02 not an entry");
+        writeEntry(system.path(), QStringLiteral("link.desktop"),
+                   "[Desktop Entry]\nType=Link\nExec=sh\n");
+
+        DesktopEntryIndex index({home.path(), system.path()});
+        QVERIFY(index.contains(QStringLiteral("org.example.Hidden")));
+        QVERIFY(!index.runsProgram(QStringLiteral("org.example.Hidden"), sh));
+        QCOMPARE(index.idForProgram(sh, {QStringLiteral("run"), QStringLiteral("org.example.B")}),
+                 QStringLiteral("org.example.B"));
+        QCOMPARE(index.idForProgram(sh, {QStringLiteral("run"), QStringLiteral("org.example.A"),
+                                         QStringLiteral("file")}),
+                 QStringLiteral("org.example.A"));
+        QCOMPARE(index.idForProgram(sh, {QStringLiteral("other")}), std::nullopt);
+
+        QCOMPARE(
+            index.idForFile(system.path() + QStringLiteral("/applications/kde/org.kde.X.desktop")),
+            QStringLiteral("kde-org.kde.X"));
+        QCOMPARE(index.idForFile(QStringLiteral("/elsewhere/org.example.Y.desktop")),
+                 QStringLiteral("org.example.Y"));
+    }
+};
+
+QTEST_GUILESS_MAIN(AppIdentificationTest)
+#include "AppIdentificationTest.moc"
