@@ -10,41 +10,10 @@
 
 namespace {
 
-// The arguments of every call of `method` a dbusmock object received (GetMethodCalls: a(tav)).
-QList<QVariantList> methodCalls(PrivateBus& bus, const QString& service, const QString& path,
-                                const QString& method) {
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Mock"),
-                                       QStringLiteral("GetMethodCalls"));
-    request << method;
-    const QDBusMessage reply = bus.connection().call(request);
-    QList<QVariantList> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return calls;
-    const QDBusArgument list = reply.arguments().first().value<QDBusArgument>();
-    list.beginArray();
-    while (!list.atEnd()) {
-        QVariantList arguments;
-        quint64 timestamp = 0;
-        list.beginStructure();
-        list >> timestamp;
-        list.beginArray();
-        while (!list.atEnd()) {
-            QDBusVariant value;
-            list >> value;
-            arguments.append(value.variant());
-        }
-        list.endArray();
-        list.endStructure();
-        calls.append(arguments);
-    }
-    list.endArray();
-    return calls;
-}
-
 QList<QVariantList> notifyCalls(PrivateBus& bus) {
-    return methodCalls(bus, QStringLiteral("org.freedesktop.Notifications"),
-                       QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+    return bus.mockCalls(QStringLiteral("org.freedesktop.Notifications"),
+                         QStringLiteral("/org/freedesktop/Notifications"),
+                         QStringLiteral("Notify"));
 }
 
 } // namespace

@@ -7,9 +7,6 @@
 #include "support/TestMounts.h"
 #include "support/X11Desktop.h"
 
-#include <QDBusArgument>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -25,33 +22,11 @@ const QString driveUuid = QStringLiteral("5d1e7c3a-8b2f-4e6d-9a1c-0f2e3d4c5b6a")
 
 // The titles of the notifications the mock server has shown, in order.
 QStringList notificationTitles(PrivateBus& bus) {
-    QDBusMessage request = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
-    request << QStringLiteral("Notify");
-    const QDBusMessage reply = bus.connection().call(request);
     QStringList titles;
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return titles;
-    const QDBusArgument calls = reply.arguments().first().value<QDBusArgument>();
-    calls.beginArray();
-    while (!calls.atEnd()) {
-        quint64 timestamp = 0;
-        QVariantList arguments;
-        calls.beginStructure();
-        calls >> timestamp;
-        calls.beginArray();
-        while (!calls.atEnd()) {
-            QDBusVariant argument;
-            calls >> argument;
-            arguments.append(argument.variant());
-        }
-        calls.endArray();
-        calls.endStructure();
+    for (const QVariantList& arguments :
+         bus.mockCalls(QStringLiteral("org.freedesktop.Notifications"),
+                       QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify")))
         titles.append(arguments.value(3).toString());
-    }
-    calls.endArray();
     return titles;
 }
 

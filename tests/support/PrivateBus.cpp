@@ -1,6 +1,9 @@
 #include "support/PrivateBus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QUuid>
 #include <csignal>
@@ -65,4 +68,36 @@ bool PrivateBus::startMock(const QStringList& arguments, const QString& busName)
     }
     lastError = QStringLiteral("dbusmock did not come up for ") + busName;
     return false;
+}
+
+QList<QVariantList> PrivateBus::mockCalls(const QString& service, const QString& path,
+                                          const QString& method) const {
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                       QStringLiteral("GetMethodCalls"));
+    request << method;
+    const QDBusMessage reply = connection().call(request);
+    QList<QVariantList> calls;
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return calls;
+    // a(tav): a time stamp and the arguments of each call.
+    const QDBusArgument list = reply.arguments().first().value<QDBusArgument>();
+    list.beginArray();
+    while (!list.atEnd()) {
+        QVariantList arguments;
+        quint64 timestamp = 0;
+        list.beginStructure();
+        list >> timestamp;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QDBusVariant value;
+            list >> value;
+            arguments.append(value.variant());
+        }
+        list.endArray();
+        list.endStructure();
+        calls.append(arguments);
+    }
+    list.endArray();
+    return calls;
 }

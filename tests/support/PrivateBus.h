@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
+#include <QVariantList>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,10 @@ public:
 
     // Runs `python3 -m dbusmock <arguments>` against this bus and waits until `busName` is owned.
     bool startMock(const QStringList& arguments, const QString& busName);
+
+    // The arguments of every call of `method` that a dbusmock object has received, in order.
+    QList<QVariantList> mockCalls(const QString& service, const QString& path,
+                                  const QString& method) const;
 
     QString lastError;
 

@@ -5,8 +5,8 @@
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeVolumeSource.h"
 #include "fakes/MemoryStore.h"
-#include "support/FakePorts.h"
 #include "model/Defaults.h"
+#include "support/FakePorts.h"
 
 #include <QCoreApplication>
 #include <QJSEngine>
