@@ -1,13 +1,6 @@
-#include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
-#include "fakes/FakeScheduler.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedAppsManager.h"
-#include "model/ProtectedDrivesManager.h"
 #include "overlay/LockOverlayViewModel.h"
-#include "services/LanguageManager.h"
+#include "support/OverlayModelGraph.h"
 #include "support/ViewRenderer.h"
 
 #include <QQuickItem>
@@ -21,15 +14,7 @@ const QString longName =
     QStringLiteral("Professional Audio Workstation and Multitrack Recording Suite Deluxe Edition");
 const QSize screen(1440, 900);
 
-struct Kit {
-    MemoryStore store;
-    CapturingLogger logger;
-    FakeScheduler scheduler;
-    Defaults defaults{store, logger};
-    ProtectedAppsManager apps{defaults, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    FakeWorkspace workspace;
-    LanguageManager language{defaults, scheduler, logger};
+struct Kit : OverlayModelGraph {
     FakeAppIconSource icons;
     // The views read their models until the renderer is gone.
     std::vector<std::unique_ptr<LockOverlayViewModel>> models;

@@ -1,17 +1,10 @@
 #include "overlay/LockOverlayWindow.h"
-#include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayState.h"
-#include "fakes/FakeScheduler.h"
 #include "fakes/FakeSelfActivation.h"
 #include "fakes/FakeVolumeSource.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedAppsManager.h"
-#include "model/ProtectedDrivesManager.h"
 #include "platform/linux/QtKeyMonitor.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/QtSelfActivation.h"
@@ -19,8 +12,8 @@
 #include "platform/linux/X11OverlayHints.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
-#include "services/LanguageManager.h"
 #include "services/OverlayWindowService.h"
+#include "support/OverlayModelGraph.h"
 #include "support/X11Desktop.h"
 
 #include <QGuiApplication>
@@ -233,15 +226,7 @@ private:
     xcb_window_t m_root = XCB_WINDOW_NONE;
 };
 
-struct Program {
-    MemoryStore store;
-    CapturingLogger logger;
-    FakeScheduler scheduler;
-    Defaults defaults{store, logger};
-    ProtectedAppsManager apps{defaults, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    FakeWorkspace workspace;
-    LanguageManager language{defaults, scheduler, logger};
+struct Program : OverlayModelGraph {
     FakeAppIconSource icons;
     QuickOverlayWindows overlays{{apps, drives, workspace, language, icons, logger}};
     QtScreens screens;

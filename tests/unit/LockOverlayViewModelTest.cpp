@@ -1,12 +1,5 @@
 #include "overlay/LockOverlayViewModel.h"
-#include "fakes/CapturingLogger.h"
-#include "fakes/FakeScheduler.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedAppsManager.h"
-#include "model/ProtectedDrivesManager.h"
-#include "services/LanguageManager.h"
+#include "support/OverlayModelGraph.h"
 
 #include <QtTest>
 #include <memory>
@@ -16,15 +9,7 @@ namespace {
 const QString editorID = QStringLiteral("org.example.Editor");
 const QString unknown = QStringLiteral("未知硬盘");
 
-struct Fixture {
-    MemoryStore store;
-    CapturingLogger logger;
-    FakeScheduler scheduler;
-    Defaults defaults{store, logger};
-    ProtectedAppsManager apps{defaults, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    FakeWorkspace workspace;
-    LanguageManager language{defaults, scheduler, logger};
+struct Fixture : OverlayModelGraph {
     QList<OverlayDismissReason> dismissals;
 
     std::unique_ptr<LockOverlayViewModel> model(const QString& bundleIdentifier = editorID) {
