@@ -48,18 +48,23 @@ void MenuBarController::setup() {
         if (self)
             self->updateIcon();
     });
-    m_deps.statusItem.show(QIcon(), title);
-    updateIcon();
+    m_deps.statusItem.show(currentIcon(), title);
+    emit iconChanged(m_iconState);
 }
 
 void MenuBarController::updateIcon() {
     if (!m_isSetUp)
         return;
+    m_deps.statusItem.setIcon(currentIcon());
+    emit iconChanged(m_iconState);
+}
+
+// Trays do not tint icons: a dark glyph on a light desktop, a light one otherwise.
+QIcon MenuBarController::currentIcon() const {
     const QColor glyph = m_deps.appearance.colorScheme() == DesktopAppearance::ColorScheme::light
                              ? MenuBarIcon::darkGlyph()
                              : MenuBarIcon::lightGlyph();
-    m_deps.statusItem.setIcon(MenuBarIcon::icon(iconStateOf(m_iconState), glyph));
-    emit iconChanged(m_iconState);
+    return MenuBarIcon::icon(iconStateOf(m_iconState), glyph);
 }
 
 void MenuBarController::togglePopover(QPoint pointer) {

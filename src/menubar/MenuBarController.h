@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPoint>
 #include <functional>
@@ -76,6 +77,7 @@ signals:
     void openSettingsRequested(QScreen* screen);
 
 private:
+    QIcon currentIcon() const;
     MenuBarPanel& panel();
     void closePanel();
 

@@ -84,6 +84,12 @@ void MenuBarPanelWindow::showAt(QPoint topLeft, QScreen* screen) {
 bool MenuBarPanelWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_window.get())
         return false;
+    // A popup holds pointer and keyboard once it is on the screen, so a click elsewhere reaches
+    // it and closes it.
+    if (event->type() == QEvent::Expose && m_window->isExposed()) {
+        m_window->setKeyboardGrabEnabled(true);
+        m_window->setMouseGrabEnabled(true);
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (!QRect(QPoint(0, 0), m_window->size()).contains(press->position().toPoint())) {
