@@ -21,6 +21,7 @@
 #include "platform/linux/XdgAppIconSource.h"
 
 #include <QApplication>
+#include <QQuickWindow>
 
 namespace {
 
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.tarnwick.Velmora"));
+    // Every view is flat 2D: the software renderer draws them without loading an OpenGL stack,
+    // which would cost far more memory than the views themselves and slow the first window.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/icons/com.tarnwick.Velmora.svg")));
