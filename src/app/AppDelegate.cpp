@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "platform/ApplicationBus.h"
 #include "platform/KeyMonitor.h"
 #include "platform/Logger.h"
 #include "platform/Notifier.h"
@@ -28,7 +29,6 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_language(m_defaults, ports.scheduler, ports.logger)
     , m_apps(m_defaults, ports.logger)
     , m_drives(m_defaults, ports.logger)
-    , m_menuBar(m_defaults)
     , m_hotKeys(ports.hotKeys, ports.logger)
     , m_auth(ports.auth, ports.scheduler, ports.logger)
     , m_quit(m_defaults, m_auth)
@@ -39,7 +39,10 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
                  m_appMonitor)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
-                   m_overlays, ports.logger) {
+                   m_overlays, ports.logger)
+    , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
+    , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
+                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)}) {
     QPointer<AppDelegate> self(this);
     m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
         if (self && quit && self->terminateApplication)
@@ -49,6 +52,10 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
         if (self)
             self->m_ports.selfActivation.activate();
     };
+    m_menuBar.onQuitRequested = [self] {
+        if (self)
+            self->requestTermination();
+    };
     m_quit.quitReason = [self] {
         return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
     };
@@ -56,10 +63,16 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
 
 void AppDelegate::applicationDidFinishLaunching() {
     // 1. The language manager was made with the delegate, so every text is already translated.
-    // 2. A second copy quits at once, without asking for authentication.
+    // 2. A second copy brings the first forward, then quits without asking for authentication.
     if (isAnotherInstanceRunning()) {
+        m_ports.logger.log(QStringLiteral("[Velmora] Velmora is already running; bringing the "
+                                          "running copy forward and quitting"));
         m_quit.setBypassQuitPassword();
-        requestTermination();
+        QPointer<AppDelegate> self(this);
+        m_ports.applicationBus.activateRunningCopy([self] {
+            if (self)
+                self->requestTermination();
+        });
         return;
     }
     logDriveStates();
@@ -69,8 +82,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->m_quit.setBypassQuitPassword();
     });
-    // 4.
+    // 4. The tray icon, and the session-bus name that reaches the program without a tray.
     m_menuBar.setup();
+    m_ports.applicationBus.publish([self] {
+        if (self)
+            self->handleApplicationActivate();
+    });
     // 5.
     installQuitShortcut();
     // 6. The updater joins here.
@@ -189,4 +206,9 @@ void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
         setIcon(MenuBarController::IconState::locked);
         return;
     }
+}
+
+// For now the panel; once there is a settings window, that is what a launcher should bring up.
+void AppDelegate::handleApplicationActivate() {
+    m_menuBar.showPanelCentred();
 }

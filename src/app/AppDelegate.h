@@ -6,6 +6,7 @@
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "platform/MenuBarWindows.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
@@ -58,6 +59,8 @@ private:
     void handleUnlock();
     void handleDriveMounted(const ProtectedDrive& drive);
     void handleDriveUnmounted(const ProtectedDrive& drive);
+    // A launcher or a second copy asked the program to come forward.
+    void handleApplicationActivate();
 
     Ports m_ports;
     Defaults m_defaults;
@@ -65,7 +68,6 @@ private:
     LanguageManager m_language;
     ProtectedAppsManager m_apps;
     ProtectedDrivesManager m_drives;
-    MenuBarController m_menuBar;
     HotKeysController m_hotKeys;
     SystemAuthService m_auth;
     QuitProtection m_quit;
@@ -74,5 +76,7 @@ private:
     // The overlays and the app monitor use each other; neither touches the other while being made.
     OverlayWindowService m_overlays;
     AppMonitorService m_appMonitor;
+    std::unique_ptr<MenuBarWindows> m_menuBarWindows;
+    MenuBarController m_menuBar;
     std::unique_ptr<SafetyManager> m_safety;
 };

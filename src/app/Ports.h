@@ -4,18 +4,22 @@
 #include <memory>
 
 class AppIconSource;
+class ApplicationBus;
 class AuthBackend;
 class HotKeyBackend;
 class KeyMonitor;
 class LanguageManager;
 class KeyValueStore;
 class Logger;
+class MenuBarWindows;
+class DesktopAppearance;
 class Notifier;
 class OverlayWindows;
 class PowerEvents;
 class ProtectedAppsManager;
 class ProtectedDrivesManager;
 class Scheduler;
+class StatusItem;
 class Screens;
 class SelfActivation;
 class VolumeSource;
@@ -30,6 +34,8 @@ struct OverlayViewServices {
 };
 using OverlayWindowsFactory =
     std::function<std::unique_ptr<OverlayWindows>(const OverlayViewServices&)>;
+// The tray's windows look their texts up in the delegate's language manager.
+using MenuBarWindowsFactory = std::function<std::unique_ptr<MenuBarWindows>(LanguageManager&)>;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -48,4 +54,8 @@ struct Ports {
     OverlayWindowsFactory makeOverlayWindows;
     KeyMonitor& keyMonitor;
     SelfActivation& selfActivation;
+    StatusItem& statusItem;
+    MenuBarWindowsFactory makeMenuBarWindows;
+    DesktopAppearance& appearance;
+    ApplicationBus& applicationBus;
 };

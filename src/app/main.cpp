@@ -1,14 +1,18 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "menubar/QuickMenuBarWindows.h"
+#include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
 #include "platform/linux/PolkitAuthBackend.h"
+#include "platform/linux/PortalDesktopAppearance.h"
 #include "platform/linux/QtKeyMonitor.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/QtSelfActivation.h"
+#include "platform/linux/QtStatusItem.h"
 #include "platform/linux/QuickOverlayWindows.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
@@ -17,6 +21,7 @@
 #include "platform/linux/XdgAppIconSource.h"
 
 #include <QApplication>
+#include <QQuickWindow>
 
 namespace {
 
@@ -56,8 +61,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.tarnwick.Velmora"));
+    // Every view is flat 2D: the software renderer draws them without loading an OpenGL stack,
+    // which would cost far more memory than the views themselves and slow the first window.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/icons/com.tarnwick.Velmora.svg")));
 
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);
@@ -75,9 +84,16 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
     };
+    QtStatusItem statusItem;
+    const MenuBarWindowsFactory makeMenuBarWindows = [&](LanguageManager& language) {
+        return std::make_unique<QuickMenuBarWindows>(language, appIcons, logger);
+    };
+    PortalDesktopAppearance appearance(logger);
+    DBusApplicationService applicationBus(logger);
     AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
                                hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
-                               selfActivation});
+                               selfActivation, statusItem, makeMenuBarWindows, appearance,
+                               applicationBus});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -1,11 +1,28 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
+#include <QPoint>
+#include <functional>
+#include <memory>
 
+class AboutViewModel;
 class Defaults;
+class DesktopAppearance;
+class Logger;
+class MenuBarPanel;
+class MenuBarViewModel;
+class MenuBarWindows;
+class OverlayWindowService;
+class ProtectedAppsManager;
+class ProtectedDrivesManager;
+class QScreen;
+class ReusableWindow;
+class StatusItem;
 
-// The tray icon's state: idle (protection off, or overlays withdrawn by the panic key), active
-// (protection on, nothing locked) or locked (an overlay is up).
+// The tray icon, its panel and the About window. The icon shows idle (protection off, or
+// overlays withdrawn by the panic key), active (protection on, nothing locked) or locked (an
+// overlay is up).
 class MenuBarController : public QObject {
     Q_OBJECT
     Q_PROPERTY(IconState iconState READ iconState NOTIFY iconChanged)
@@ -14,9 +31,22 @@ public:
     enum class IconState { idle, active, locked };
     Q_ENUM(IconState)
 
-    explicit MenuBarController(Defaults& defaults, QObject* parent = nullptr);
+    struct Dependencies {
+        Defaults& defaults;
+        const ProtectedAppsManager& apps;
+        const ProtectedDrivesManager& drives;
+        OverlayWindowService& overlays;
+        StatusItem& statusItem;
+        MenuBarWindows& windows;
+        DesktopAppearance& appearance;
+        Logger& logger;
+        QString version;
+    };
 
-    // Called once at start-up: the icon starts active when protection is on, idle otherwise.
+    explicit MenuBarController(Dependencies dependencies, QObject* parent = nullptr);
+    ~MenuBarController() override;
+
+    // Called once at start-up: shows the tray icon, active when protection is on, idle otherwise.
     void setup();
     // Redraws the icon from iconState; nothing before setup().
     void updateIcon();
@@ -25,11 +55,37 @@ public:
     void setIconState(IconState state) { m_iconState = state; }
     bool isSetUp() const { return m_isSetUp; }
 
+    // A click on the tray icon: closes the panel when it is open, else opens it next to the icon
+    // (or next to `pointer` when the tray does not say where the icon is).
+    void togglePopover(QPoint pointer);
+    // Opens the panel in the middle of the primary screen, for desktops without a tray.
+    void showPanelCentred();
+    // The panel's switch: inverts the stored setting; switching off withdraws every overlay.
+    void toggleProtection();
+    void showAboutWindow();
+
+    // The panel's Quit row; the delegate sends it through quit protection.
+    std::function<void()> onQuitRequested;
+
+    // Made on first use; null before.
+    MenuBarViewModel* panelModel() const { return m_panelModel.get(); }
+    AboutViewModel* aboutModel() const { return m_aboutModel.get(); }
+
 signals:
     void iconChanged(IconState state);
+    // "Settings..." in the panel: open the settings window on this screen (null when unknown).
+    void openSettingsRequested(QScreen* screen);
 
 private:
-    Defaults& m_defaults;
+    QIcon currentIcon() const;
+    MenuBarPanel& panel();
+    void closePanel();
+
+    Dependencies m_deps;
     IconState m_iconState = IconState::idle;
     bool m_isSetUp = false;
+    std::unique_ptr<MenuBarViewModel> m_panelModel;
+    std::unique_ptr<MenuBarPanel> m_panel;
+    std::unique_ptr<AboutViewModel> m_aboutModel;
+    std::unique_ptr<ReusableWindow> m_aboutWindow;
 };

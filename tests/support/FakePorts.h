@@ -3,15 +3,19 @@
 #include "app/Ports.h"
 #include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
+#include "fakes/FakeApplicationBus.h"
 #include "fakes/FakeAuthBackend.h"
+#include "fakes/FakeDesktopAppearance.h"
 #include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeKeyMonitor.h"
+#include "fakes/FakeMenuBarWindows.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeScreens.h"
 #include "fakes/FakeSelfActivation.h"
+#include "fakes/FakeStatusItem.h"
 #include "fakes/FakeVolumeSource.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/MemoryStore.h"
@@ -45,13 +49,22 @@ struct FakePorts {
     FakeOverlayWindows overlayWindows;
     FakeKeyMonitor keyMonitor;
     FakeSelfActivation selfActivation;
+    FakeStatusItem statusItem;
+    FakeMenuBarWindows menuBarWindows;
+    FakeDesktopAppearance appearance;
+    FakeApplicationBus applicationBus;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
             return std::make_unique<OverlayWindowsProxy>(overlayWindows);
         };
-        return Ports{scheduler,  store,         volumes, logger,    notifier, powerEvents,
-                     appIcons,   hotKeys,       auth,    workspace, screens,  makeOverlayWindows,
-                     keyMonitor, selfActivation};
+        const MenuBarWindowsFactory makeMenuBarWindows = [this](LanguageManager&) {
+            return std::make_unique<MenuBarWindowsProxy>(menuBarWindows);
+        };
+        return Ports{scheduler,  store,          volumes,    logger,
+                     notifier,   powerEvents,    appIcons,   hotKeys,
+                     auth,       workspace,      screens,    makeOverlayWindows,
+                     keyMonitor, selfActivation, statusItem, makeMenuBarWindows,
+                     appearance, applicationBus};
     }
 };

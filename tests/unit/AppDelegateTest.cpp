@@ -60,7 +60,12 @@ private slots:
         QCOMPARE(program.fakes.notifier.permissionRequests, 0);
         QVERIFY(program.fakes.hotKeys.registrations.empty());
         QCOMPARE(program.fakes.scheduler.pendingCount(), std::size_t(0));
-        QVERIFY(program.fakes.logger.lines.isEmpty());
+        // It brings the running copy forward first, and says so.
+        QCOMPARE(program.fakes.applicationBus.activationRequests, 1);
+        QVERIFY(!program.fakes.applicationBus.onActivate);
+        QCOMPARE(program.fakes.logger.lines,
+                 QStringList{QStringLiteral("[Velmora] Velmora is already running; bringing the "
+                                            "running copy forward and quitting")});
     }
 
     void startUpRunsEveryStep() {

@@ -1,0 +1,213 @@
+// Idle cost of the program beside CopyQ, another Qt tray program, under the same private X server
+// and session bus with a tray host: RSS and PSS after 10 s, CPU time over 30 s (the process and
+// its children), then how long the tray panel takes to appear the first time.
+//
+//   build/bench/velmora-bench-tray [other-program]    (default: copyq)
+#include "support/PrivateBus.h"
+#include "support/XvfbServer.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+QList<qint64> withChildren(qint64 pid) {
+    QList<qint64> all{pid};
+    for (int i = 0; i < all.size(); ++i) {
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(all.at(i)));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& child : children.readAll().split(' '))
+            if (!child.trimmed().isEmpty())
+                all.append(child.trimmed().toLongLong());
+    }
+    return all;
+}
+
+// Rss and Pss in KiB, summed over the process and its children.
+std::pair<qint64, qint64> memory(qint64 pid) {
+    qint64 rss = 0;
+    qint64 pss = 0;
+    for (qint64 p : withChildren(pid)) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(p));
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : rollup.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() < 2)
+                continue;
+            if (fields.at(0) == "Rss:")
+                rss += fields.at(1).toLongLong();
+            if (fields.at(0) == "Pss:")
+                pss += fields.at(1).toLongLong();
+        }
+    }
+    return {rss, pss};
+}
+
+// User + system CPU seconds so far.
+double cpuSeconds(qint64 pid) {
+    double total = 0;
+    for (qint64 p : withChildren(pid)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(p));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        total += (fields.at(11).toDouble() + fields.at(12).toDouble()) / sysconf(_SC_CLK_TCK);
+    }
+    return total;
+}
+
+void mockCall(PrivateBus& bus, const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        watcher, watcherPath, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+    call.setArguments(arguments);
+    bus.connection().call(call);
+}
+
+struct Environment {
+    PrivateBus bus;
+    XvfbServer x11;
+    QTemporaryDir home;
+
+    bool start() {
+        if (!bus.isRunning() || !x11.start())
+            return false;
+        if (!bus.startMock({QStringLiteral("--session"), watcher, watcherPath, watcher}, watcher))
+            return false;
+        mockCall(bus, QStringLiteral("AddMethod"),
+                 {watcher, QStringLiteral("RegisterStatusNotifierItem"), QStringLiteral("s"),
+                  QString(), QString()});
+        mockCall(bus, QStringLiteral("AddProperty"),
+                 {watcher, QStringLiteral("IsStatusNotifierHostRegistered"),
+                  QVariant::fromValue(QDBusVariant(true))});
+        return true;
+    }
+
+    QProcessEnvironment variables() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x11.display()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           home.filePath(QStringLiteral("config")));
+        return environment;
+    }
+};
+
+void idleFigures(const QString& name, QProcess& process) {
+    QThread::sleep(10);
+    const auto [rss, pss] = memory(process.processId());
+    const double before = cpuSeconds(process.processId());
+    QThread::sleep(30);
+    const double cpu = cpuSeconds(process.processId()) - before;
+    std::printf("%-10s RSS %6.1f MiB  PSS %6.1f MiB  CPU over 30 s %.2f s (%.3f%%)\n",
+                qPrintable(name), rss / 1024.0, pss / 1024.0, cpu, cpu / 30 * 100);
+    std::fflush(stdout);
+}
+
+// Milliseconds from the tray's Activate to the panel window being mapped.
+double firstPanelOpen(Environment& environment) {
+    QList<QVariantList> calls;
+    QElapsedTimer wait;
+    wait.start();
+    while ((calls = environment.bus.mockCalls(watcher, watcherPath,
+                                              QStringLiteral("RegisterStatusNotifierItem")))
+               .isEmpty() &&
+           wait.elapsed() < 20000)
+        QThread::msleep(50);
+    if (calls.isEmpty())
+        return -1;
+    xcb_connection_t* x = xcb_connect(environment.x11.display().constData(), nullptr);
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(x);
+
+    QDBusMessage activate = QDBusMessage::createMethodCall(
+        calls.first().first().toString(), QStringLiteral("/StatusNotifierItem"),
+        QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
+    activate << 300 << 5;
+    QElapsedTimer timer;
+    timer.start();
+    environment.bus.connection().call(activate, QDBus::NoBlock);
+    double result = -1;
+    while (timer.elapsed() < 10000) {
+        xcb_generic_event_t* event = xcb_wait_for_event(x);
+        if (!event)
+            break;
+        const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
+        free(event);
+        if (mapped) {
+            result = timer.nsecsElapsed() / 1e6;
+            break;
+        }
+    }
+    xcb_disconnect(x);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const QString other = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("copyq");
+
+    {
+        Environment environment;
+        if (!environment.start()) {
+            std::fprintf(stderr, "no private X server or bus: %s %s\n",
+                         qPrintable(environment.bus.lastError),
+                         qPrintable(environment.x11.error()));
+            return 1;
+        }
+        QProcess velmora;
+        velmora.setProcessEnvironment(environment.variables());
+        velmora.setStandardOutputFile(QProcess::nullDevice());
+        velmora.setStandardErrorFile(QProcess::nullDevice());
+        velmora.start(QStringLiteral(VELMORA_BINARY), QStringList());
+        velmora.waitForStarted();
+        idleFigures(QStringLiteral("velmora"), velmora);
+        std::printf("velmora    first panel open %.1f ms\n", firstPanelOpen(environment));
+        QThread::sleep(2);
+        const auto [rss, pss] = memory(velmora.processId());
+        std::printf("velmora    with the panel made: RSS %.1f MiB  PSS %.1f MiB\n", rss / 1024.0,
+                    pss / 1024.0);
+        velmora.terminate();
+        velmora.waitForFinished();
+    }
+    {
+        Environment environment;
+        if (!environment.start())
+            return 1;
+        QProcess program;
+        program.setProcessEnvironment(environment.variables());
+        program.setStandardOutputFile(QProcess::nullDevice());
+        program.setStandardErrorFile(QProcess::nullDevice());
+        program.start(other, QStringList());
+        if (!program.waitForStarted()) {
+            std::fprintf(stderr, "%s did not start\n", qPrintable(other));
+            return 1;
+        }
+        idleFigures(other, program);
+        program.terminate();
+        if (!program.waitForFinished(5000))
+            program.kill();
+    }
+    return 0;
+}

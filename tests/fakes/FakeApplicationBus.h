@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/ApplicationBus.h"
+
+// Answers every activation request at once.
+class FakeApplicationBus : public ApplicationBus {
+public:
+    bool publish(std::function<void()> handler) override {
+        onActivate = std::move(handler);
+        return true;
+    }
+    void activateRunningCopy(std::function<void()> done) override {
+        ++activationRequests;
+        if (done)
+            done();
+    }
+    void activate() const {
+        if (onActivate)
+            onActivate();
+    }
+
+    std::function<void()> onActivate;
+    int activationRequests = 0;
+};
