@@ -20,6 +20,34 @@ const QUrl tabUrl(QStringLiteral("qrc:/qt/qml/Velmora/settings/AppsSettingsView.
 // The settings window is 520 × 480 with its tab bar on top.
 const QSize tabSize(520, 430);
 
+void click(QQuickItem* item, QPointF at = {-1, -1}, Qt::KeyboardModifiers modifiers = {}) {
+    if (at.x() < 0)
+        at = QPointF(item->width() / 2, item->height() / 2);
+    QTest::mouseClick(item->window(), Qt::LeftButton, modifiers, item->mapToScene(at).toPoint());
+}
+
+QQuickItem* child(QObject* root, const QString& name) {
+    return root->findChild<QQuickItem*>(name);
+}
+
+// Delegates are visual children only, not object children.
+void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found) {
+    if (item->objectName() == name)
+        found.append(item);
+    for (QQuickItem* each : item->childItems())
+        collect(each, name, found);
+}
+
+// The named item of the row'th row from the top.
+QQuickItem* inRow(QQuickItem* root, const QString& name, int row) {
+    QList<QQuickItem*> items;
+    collect(root, name, items);
+    std::sort(items.begin(), items.end(), [](QQuickItem* a, QQuickItem* b) {
+        return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
+    });
+    return items.value(row);
+}
+
 void dropClosedWindows() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -88,6 +116,40 @@ private slots:
 
         k.controller.show(nullptr);
         QCOMPARE(k.controller.model()->installedApps().size(), 1);
+    }
+
+    void clicksAndKeysReachTheirApps() {
+        Kit k;
+        k.tree.app(k.tree.system(), QStringLiteral("org.example.Zed"), QStringLiteral("Zed"));
+        k.tree.app(k.tree.system(), QStringLiteral("org.example.Atlas"), QStringLiteral("Atlas"));
+        k.controller.show(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(k.controller.window()));
+        QQuickItem* list = child(k.controller.view(), QStringLiteral("list"));
+        click(list, {100, 60}); // the second row
+        QCOMPARE(k.controller.model()->selectedCount(), 1);
+        click(child(k.controller.view(), QStringLiteral("addButton")));
+        dropClosedWindows();
+        QCOMPARE(k.apps.apps().size(), 1);
+        QCOMPARE(k.apps.apps()[0].name, QStringLiteral("Zed"));
+
+        for (const char* name : {"Alpha", "Beta", "Gamma"})
+            k.apps.addApp(QLatin1String(name), QLatin1String(name), QString());
+        AppsSettingsViewModel model{k.apps, k.drives, k.language, {}};
+        QQuickItem* view = k.renderer.load(
+            tabUrl, tabSize, {{QStringLiteral("model"), QVariant::fromValue(&model)}});
+        QVERIFY(QTest::qWaitForWindowActive(&k.renderer.window()));
+        list = child(view, QStringLiteral("list"));
+        click(list, {100, 24 + 48});
+        click(list, {100, 24 + 48 * 3}, Qt::ControlModifier);
+        QTest::keyClick(&k.renderer.window(), Qt::Key_Delete);
+        QCOMPARE(k.apps.apps().size(), 2);
+        QCOMPARE(k.apps.apps()[1].name, QStringLiteral("Beta"));
+
+        click(inRow(view, QStringLiteral("protectionSwitch"), 1));
+        QCOMPARE(k.apps.apps()[1].isEnabled, false);
+        click(inRow(view, QStringLiteral("trashButton"), 0));
+        QCOMPARE(k.apps.apps().size(), 1);
+        QCOMPARE(k.apps.apps()[0].name, QStringLiteral("Beta"));
     }
 
     // Pictures in <build>/views: this machine's applications, the same searched, a fuller
