@@ -3,6 +3,7 @@
 #include "platform/AppIconSource.h"
 #include "theme/SymbolImageProvider.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QUrl>
@@ -27,22 +28,52 @@ QImage clipped(const QImage& content, int side) {
     return result;
 }
 
+// Made on the image loader's thread and moved to the main thread, where the icon is looked up
+// on a later pass of the event loop; a response dropped before then never looks.
+class AppIconResponse : public QQuickImageResponse {
+public:
+    QQuickTextureFactory* textureFactory() const override {
+        return QQuickTextureFactory::textureFactoryForImage(m_image);
+    }
+
+    void deliver(QImage image) {
+        m_image = std::move(image);
+        emit finished();
+    }
+
+private:
+    QImage m_image;
+};
+
 } // namespace
 
 AppIconImageProvider::AppIconImageProvider(AppIconSource& icons)
-    : QQuickImageProvider(QQuickImageProvider::Image)
-    , m_icons(icons) {}
+    : m_icons(std::make_shared<AppIconSource*>(&icons)) {}
 
-QImage AppIconImageProvider::requestImage(const QString& id, QSize* size,
-                                          const QSize& requestedSize) {
+// Lookups still queued when the engine goes draw the placeholder.
+AppIconImageProvider::~AppIconImageProvider() {
+    *m_icons = nullptr;
+}
+
+QQuickImageResponse* AppIconImageProvider::requestImageResponse(const QString& id,
+                                                                const QSize& requestedSize) {
     const int side = requestedSize.width() > 0 ? requestedSize.width() : defaultSize;
     const QString desktopId = QUrl::fromPercentEncoding(id.toUtf8());
-    QImage content = desktopId.isEmpty() ? QImage() : m_icons.icon(desktopId, side);
+    auto* response = new AppIconResponse;
+    response->moveToThread(QCoreApplication::instance()->thread());
+    QMetaObject::invokeMethod(
+        response,
+        [icons = m_icons, response, desktopId, side] {
+            response->deliver(image(*icons, desktopId, side));
+        },
+        Qt::QueuedConnection);
+    return response;
+}
+
+QImage AppIconImageProvider::image(AppIconSource* icons, const QString& desktopId, int side) {
+    QImage content = !icons || desktopId.isEmpty() ? QImage() : icons->icon(desktopId, side);
     if (content.isNull())
         content = SymbolImageProvider::render(QStringLiteral("app.fill"), placeholderColor,
                                               QSize(side, side));
-    const QImage result = clipped(content, side);
-    if (size)
-        *size = result.size();
-    return result;
+    return clipped(content, side);
 }

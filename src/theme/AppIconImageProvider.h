@@ -1,19 +1,28 @@
 #pragma once
 
-#include <QQuickImageProvider>
+#include <QQuickAsyncImageProvider>
+#include <memory>
 
 class AppIconSource;
 
 // "image://velmoraappicon/<desktop-file ID>": the application's icon stretched to the requested
 // square, or the grey "app.fill" placeholder, clipped to a rounded square (radius size × 0.2237).
-class AppIconImageProvider : public QQuickImageProvider {
+// Icons arrive after the view is drawn: a long list shows at once and fills in its icons, each
+// looked up on the main thread, where the icon theme may be used.
+class AppIconImageProvider : public QQuickAsyncImageProvider {
 public:
     static QString providerId() { return QStringLiteral("velmoraappicon"); }
     static constexpr double cornerRatio = 0.2237;
 
     explicit AppIconImageProvider(AppIconSource& icons);
-    QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+    ~AppIconImageProvider() override;
+    QQuickImageResponse* requestImageResponse(const QString& id,
+                                              const QSize& requestedSize) override;
 
 private:
-    AppIconSource& m_icons;
+    // The finished picture for a desktop-file ID; the placeholder without a source.
+    static QImage image(AppIconSource* icons, const QString& desktopId, int side);
+
+    // Shared with the queued lookups; cleared when the provider goes.
+    std::shared_ptr<AppIconSource*> m_icons;
 };

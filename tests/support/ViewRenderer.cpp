@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QQmlComponent>
 #include <QQuickItem>
+#include <QTest>
 
 namespace {
 
@@ -19,6 +20,15 @@ QQuickWindow* makeWindow() {
     auto* window = new QQuickWindow;
     window->setColor(Qt::black);
     return window;
+}
+
+// Images from asynchronous providers (application icons) are still on their way.
+bool hasLoadingImages(QQuickItem* item) {
+    const int loading = 2; // Image.Loading
+    if (item->inherits("QQuickImageBase") && item->property("status").toInt() == loading)
+        return true;
+    const QList<QQuickItem*> children = item->childItems();
+    return std::any_of(children.begin(), children.end(), hasLoadingImages);
 }
 
 } // namespace
@@ -66,6 +76,9 @@ QQuickItem* ViewRenderer::show(QObject* object, QSize size) {
 }
 
 QImage ViewRenderer::grab() {
+    QCoreApplication::processEvents();
+    if (!QTest::qWaitFor([this] { return !hasLoadingImages(m_window->contentItem()); }, 5000))
+        qWarning("ViewRenderer: images still loading after 5 s; drawn as they are");
     QCoreApplication::processEvents();
     return m_window->grabWindow();
 }

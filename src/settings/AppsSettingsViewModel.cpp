@@ -1,0 +1,212 @@
+#include "settings/AppsSettingsViewModel.h"
+
+#include "model/ProtectedAppsManager.h"
+#include "model/ProtectedDrivesManager.h"
+#include "services/LanguageManager.h"
+
+namespace {
+
+QString idText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+QList<QUuid> idsOf(const QList<ProtectedApp>& apps) {
+    QList<QUuid> ids;
+    for (const ProtectedApp& app : apps)
+        ids.append(app.id);
+    return ids;
+}
+
+} // namespace
+
+AppsSettingsViewModel::AppsSettingsViewModel(ProtectedAppsManager& apps,
+                                             const ProtectedDrivesManager& drives,
+                                             const LanguageManager& language,
+                                             std::function<void()> openPicker, QObject* parent)
+    : QAbstractListModel(parent)
+    , m_apps(apps)
+    , m_drives(drives)
+    , m_language(language)
+    , m_openPicker(std::move(openPicker))
+    , m_shownIds(idsOf(apps.apps())) {
+    connect(&m_apps, &ProtectedAppsManager::appsChanged, this, &AppsSettingsViewModel::followApps);
+    connect(&m_drives, &ProtectedDrivesManager::drivesChanged, this, [this] {
+        emit driveMenuChanged();
+        refreshRows();
+    });
+    connect(&m_language, &LanguageManager::currentLanguageChanged, this,
+            &AppsSettingsViewModel::driveMenuChanged);
+}
+
+bool AppsSettingsViewModel::isEmpty() const {
+    return m_apps.apps().isEmpty();
+}
+
+QVariantList AppsSettingsViewModel::driveMenu() const {
+    QVariantList entries{QVariantMap{
+        {QStringLiteral("value"), noDriveValue()},
+        {QStringLiteral("title"), m_language.text(QStringLiteral("No drive required"))}}};
+    for (const ProtectedDrive& drive : m_drives.drives())
+        entries.append(QVariantMap{{QStringLiteral("value"), idText(drive.id)},
+                                   {QStringLiteral("title"), drive.name}});
+    return entries;
+}
+
+bool AppsSettingsViewModel::isDriveMenuEnabled() const {
+    return !m_drives.drives().isEmpty();
+}
+
+QString AppsSettingsViewModel::driveValue(const ProtectedApp& app) const {
+    if (!app.requiredDriveID || !m_drives.drive(*app.requiredDriveID))
+        return noDriveValue();
+    return idText(*app.requiredDriveID);
+}
+
+void AppsSettingsViewModel::addApp() {
+    if (m_openPicker)
+        m_openPicker();
+}
+
+void AppsSettingsViewModel::selectDrive(const QString& appId, const QString& value) {
+    const std::optional<ProtectedApp> found = app(appId);
+    if (!found)
+        return;
+    if (value == noDriveValue()) {
+        m_apps.setRequiredDriveID(*found, std::nullopt);
+        return;
+    }
+    const QUuid driveId = QUuid::fromString(value);
+    if (!driveId.isNull())
+        m_apps.setRequiredDriveID(*found, driveId);
+}
+
+void AppsSettingsViewModel::toggle(const QString& appId) {
+    if (const std::optional<ProtectedApp> found = app(appId))
+        m_apps.toggleApp(*found);
+}
+
+void AppsSettingsViewModel::remove(const QString& appId) {
+    if (const std::optional<ProtectedApp> found = app(appId))
+        m_apps.removeApp(*found);
+}
+
+void AppsSettingsViewModel::selectRow(int row, bool control, bool shift) {
+    if (row < 0 || row >= m_shownIds.size())
+        return;
+    const QUuid id = m_shownIds[row];
+    const qsizetype anchorRow = m_anchor ? m_shownIds.indexOf(*m_anchor) : -1;
+    if (shift && anchorRow >= 0) {
+        m_selected.clear();
+        for (qsizetype i = std::min<qsizetype>(anchorRow, row);
+             i <= std::max<qsizetype>(anchorRow, row); ++i)
+            m_selected.insert(m_shownIds[i]);
+    } else if (control) {
+        if (!m_selected.remove(id))
+            m_selected.insert(id);
+        m_anchor = id;
+    } else {
+        m_selected = {id};
+        m_anchor = id;
+    }
+    refreshRows();
+}
+
+void AppsSettingsViewModel::removeSelected() {
+    QList<int> rows;
+    for (int row = 0; row < m_shownIds.size(); ++row) {
+        if (m_selected.contains(m_shownIds[row]))
+            rows.append(row);
+    }
+    removeRows(rows);
+}
+
+void AppsSettingsViewModel::removeRows(const QList<int>& rows) {
+    QList<int> ascending = rows;
+    std::sort(ascending.begin(), ascending.end());
+    const QList<ProtectedApp>& apps = m_apps.apps();
+    QList<ProtectedApp> collected;
+    for (int row : ascending) {
+        if (row >= 0 && row < apps.size())
+            collected.append(apps[row]);
+    }
+    for (const ProtectedApp& each : collected)
+        m_apps.removeApp(each);
+}
+
+int AppsSettingsViewModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_shownIds.size());
+}
+
+QVariant AppsSettingsViewModel::data(const QModelIndex& index, int role) const {
+    const QList<ProtectedApp>& apps = m_apps.apps();
+    if (!index.isValid() || index.row() >= apps.size())
+        return {};
+    const ProtectedApp& app = apps[index.row()];
+    switch (role) {
+    case AppIdRole:
+        return idText(app.id);
+    case NameRole:
+    case Qt::DisplayRole:
+        return app.name;
+    case BundleIdentifierRole:
+        return app.bundleIdentifier;
+    case IsEnabledRole:
+        return app.isEnabled;
+    case DriveIndexRole: {
+        const QString value = driveValue(app);
+        if (value == noDriveValue())
+            return 0;
+        const QList<ProtectedDrive>& drives = m_drives.drives();
+        for (int i = 0; i < drives.size(); ++i) {
+            if (idText(drives[i].id) == value)
+                return i + 1;
+        }
+        return 0;
+    }
+    case IsSelectedRole:
+        return m_selected.contains(app.id);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> AppsSettingsViewModel::roleNames() const {
+    return {{AppIdRole, "appId"},
+            {NameRole, "name"},
+            {BundleIdentifierRole, "bundleIdentifier"},
+            {IsEnabledRole, "isEnabled"},
+            {DriveIndexRole, "driveIndex"},
+            {IsSelectedRole, "isSelected"}};
+}
+
+std::optional<ProtectedApp> AppsSettingsViewModel::app(const QString& appId) const {
+    const QUuid id = QUuid::fromString(appId);
+    for (const ProtectedApp& each : m_apps.apps()) {
+        if (each.id == id)
+            return each;
+    }
+    return std::nullopt;
+}
+
+// Rows of removed apps leave the selection; an unchanged order is updated in place so a flipped
+// switch or a chosen drive does not rebuild the list.
+void AppsSettingsViewModel::followApps() {
+    const QList<QUuid> ids = idsOf(m_apps.apps());
+    const QSet<QUuid> present(ids.begin(), ids.end());
+    m_selected.intersect(present);
+    if (m_anchor && !present.contains(*m_anchor))
+        m_anchor.reset();
+    if (ids == m_shownIds) {
+        refreshRows();
+    } else {
+        beginResetModel();
+        m_shownIds = ids;
+        endResetModel();
+    }
+    emit appsChanged();
+}
+
+void AppsSettingsViewModel::refreshRows() {
+    if (!m_shownIds.isEmpty())
+        emit dataChanged(index(0), index(int(m_shownIds.size()) - 1));
+}

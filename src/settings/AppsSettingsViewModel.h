@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/ProtectedApp.h"
+
+#include <QAbstractListModel>
+#include <QSet>
+#include <QVariantList>
+#include <functional>
+#include <optional>
+
+class LanguageManager;
+class ProtectedAppsManager;
+class ProtectedDrivesManager;
+
+// The Apps tab: one row per protected app in the store's order, each naming its app by ID, with
+// the drive menu's entries and choice, the protection switch, removal, and a row selection that
+// Delete or Backspace removes.
+class AppsSettingsViewModel : public QAbstractListModel {
+    Q_OBJECT
+    Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY appsChanged)
+    Q_PROPERTY(QVariantList driveMenu READ driveMenu NOTIFY driveMenuChanged)
+    Q_PROPERTY(bool isDriveMenuEnabled READ isDriveMenuEnabled NOTIFY driveMenuChanged)
+
+public:
+    enum Role {
+        AppIdRole = Qt::UserRole + 1,
+        NameRole,
+        BundleIdentifierRole,
+        IsEnabledRole,
+        // The drive menu's entry shown for the row.
+        DriveIndexRole,
+        IsSelectedRole,
+    };
+
+    static QString noDriveValue() { return QStringLiteral("none"); }
+
+    AppsSettingsViewModel(ProtectedAppsManager& apps, const ProtectedDrivesManager& drives,
+                          const LanguageManager& language, std::function<void()> openPicker,
+                          QObject* parent = nullptr);
+
+    bool isEmpty() const;
+    // {value, title} pairs: "none" first, then each registered drive by its ID's text.
+    QVariantList driveMenu() const;
+    bool isDriveMenuEnabled() const;
+    // The menu value a row shows: "none" also when the app names a drive no longer registered.
+    QString driveValue(const ProtectedApp& app) const;
+
+    Q_INVOKABLE void addApp();
+    Q_INVOKABLE void selectDrive(const QString& appId, const QString& value);
+    Q_INVOKABLE void toggle(const QString& appId);
+    Q_INVOKABLE void remove(const QString& appId);
+    // A plain click selects only this row, Ctrl adds or takes it away, Shift extends from the last
+    // plainly clicked row.
+    Q_INVOKABLE void selectRow(int row, bool control, bool shift);
+    Q_INVOKABLE void removeSelected();
+    // The apps at these positions are collected first, then each is removed.
+    void removeRows(const QList<int>& rows);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+signals:
+    void appsChanged();
+    void driveMenuChanged();
+
+private:
+    std::optional<ProtectedApp> app(const QString& appId) const;
+    void followApps();
+    void refreshRows();
+
+    ProtectedAppsManager& m_apps;
+    const ProtectedDrivesManager& m_drives;
+    const LanguageManager& m_language;
+    std::function<void()> m_openPicker;
+    // The IDs shown, in order; an unchanged order updates rows in place.
+    QList<QUuid> m_shownIds;
+    QSet<QUuid> m_selected;
+    std::optional<QUuid> m_anchor;
+};

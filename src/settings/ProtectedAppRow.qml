@@ -1,0 +1,142 @@
+import QtQuick
+import QtQuick.Controls
+import Velmora.Theme
+
+// One protected app: icon, name and ID, the drive menu, the protection switch and the trash
+// button. Every action names the row's app by its ID, never by its position.
+Item {
+    id: root
+    required property string appId
+    required property string name
+    required property string bundleIdentifier
+    required property bool isEnabled
+    required property int driveIndex
+    required property bool isSelected
+    required property int index
+    // The AppsSettingsViewModel.
+    property QtObject tab
+    // A click on the row itself, with the keyboard modifiers held.
+    signal rowClicked(int modifiers)
+
+    implicitHeight: 32 + 16
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: root.isSelected ? Qt.rgba(1, 210 / 255, 19 / 255, 0.15) : "transparent"
+    }
+    MouseArea {
+        anchors.fill: parent
+        onClicked: mouse => root.rowClicked(mouse.modifiers)
+    }
+
+    Row {
+        id: content
+        anchors.fill: parent
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        spacing: 12
+
+        AppIconView {
+            objectName: "icon"
+            anchors.verticalCenter: parent.verticalCenter
+            bundleIdentifier: root.bundleIdentifier
+            size: 32
+        }
+        Column {
+            anchors.verticalCenter: parent.verticalCenter
+            width: content.width - 32 - driveMenu.width - controls.width - 3 * content.spacing
+            spacing: 2
+            Text {
+                objectName: "name"
+                width: parent.width
+                text: root.name
+                font: VelmoraTypography.headline
+                color: VelmoraColors.textPrimary
+                elide: Text.ElideRight
+                maximumLineCount: 1
+            }
+            Text {
+                objectName: "identifier"
+                width: parent.width
+                text: root.bundleIdentifier
+                font: VelmoraTypography.caption
+                color: VelmoraColors.textSecondary
+                elide: Text.ElideRight
+                maximumLineCount: 1
+            }
+        }
+        ComboBox {
+            id: driveMenu
+            objectName: "driveMenu"
+            anchors.verticalCenter: parent.verticalCenter
+            width: 120
+            height: 24
+            enabled: root.tab.isDriveMenuEnabled
+            model: root.tab.driveMenu
+            textRole: "title"
+            valueRole: "value"
+            currentIndex: root.driveIndex
+            // Small enough for "No drive required" to fit the menu's 120 points.
+            font: VelmoraTypography.caption
+            onActivated: index => {
+                root.tab.selectDrive(root.appId, valueAt(index))
+                currentIndex = Qt.binding(() => root.driveIndex)
+            }
+            background: Rectangle {
+                radius: 5
+                color: VelmoraColors.controlBackground
+                border.color: VelmoraColors.separator
+                opacity: driveMenu.enabled ? 1 : 0.5
+            }
+            indicator: Text {
+                x: driveMenu.width - width - 6
+                anchors.verticalCenter: parent.verticalCenter
+                text: "▾"
+                font.pixelSize: 11
+                color: VelmoraColors.textSecondary
+            }
+            leftPadding: 6
+            rightPadding: 16
+            contentItem: Text {
+                text: driveMenu.displayText
+                font: driveMenu.font
+                color: driveMenu.enabled ? VelmoraColors.textPrimary : VelmoraColors.textSecondary
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+            }
+        }
+        Row {
+            id: controls
+            anchors.verticalCenter: parent.verticalCenter
+            width: 80
+            layoutDirection: Qt.RightToLeft
+            spacing: 16
+            Item {
+                objectName: "trashButton"
+                anchors.verticalCenter: parent.verticalCenter
+                width: 20
+                height: 20
+                SymbolImage {
+                    anchors.centerIn: parent
+                    name: "trash"
+                    size: 12
+                    color: VelmoraColors.error
+                }
+                TapHandler {
+                    onTapped: root.tab.remove(root.appId)
+                }
+            }
+            GoldSwitchStyle {
+                id: protectionSwitch
+                objectName: "protectionSwitch"
+                anchors.verticalCenter: parent.verticalCenter
+                checked: root.isEnabled
+                onToggled: {
+                    root.tab.toggle(root.appId)
+                    checked = Qt.binding(() => root.isEnabled)
+                }
+            }
+        }
+    }
+}
