@@ -39,7 +39,9 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
                  m_appMonitor)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
-                   m_overlays, ports.logger) {
+                   m_overlays, ports.logger)
+    , m_onboarding({m_defaults, m_language, ports.logger, ports.selfActivation,
+                    ports.makeOnboardingWindow, nullptr, nullptr}) {
     QPointer<AppDelegate> self(this);
     m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
         if (self && quit && self->terminateApplication)
@@ -76,7 +78,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 6. The updater joins here.
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
-    // 8. Onboarding joins here.
+    // 8.
+    m_onboarding.showIfNeeded();
     // 9.
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {

@@ -6,6 +6,7 @@
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "onboarding/OnboardingWindowController.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
@@ -46,6 +47,7 @@ public:
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
     SafetyManager* safety() { return m_safety.get(); }
+    OnboardingWindowController& onboarding() { return m_onboarding; }
 
 private:
     bool isAnotherInstanceRunning() const;
@@ -75,4 +77,5 @@ private:
     OverlayWindowService m_overlays;
     AppMonitorService m_appMonitor;
     std::unique_ptr<SafetyManager> m_safety;
+    OnboardingWindowController m_onboarding;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "onboarding/OnboardingWindow.h"
+
 #include <functional>
 #include <memory>
 
@@ -48,4 +50,5 @@ struct Ports {
     OverlayWindowsFactory makeOverlayWindows;
     KeyMonitor& keyMonitor;
     SelfActivation& selfActivation;
+    OnboardingWindowFactory makeOnboardingWindow;
 };

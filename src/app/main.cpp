@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "onboarding/QuickOnboardingWindow.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
@@ -75,9 +76,13 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
     };
+    const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,
+                                                             LanguageManager& language) {
+        return std::make_unique<QuickOnboardingWindow>(model, language, appIcons, logger);
+    };
     AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
                                hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
-                               selfActivation});
+                               selfActivation, makeOnboardingWindow});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 #include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeNotifier.h"
+#include "fakes/FakeOnboardingWindows.h"
 #include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
 #include "fakes/FakeScheduler.h"
@@ -45,13 +46,16 @@ struct FakePorts {
     FakeOverlayWindows overlayWindows;
     FakeKeyMonitor keyMonitor;
     FakeSelfActivation selfActivation;
+    FakeOnboardingWindows onboardingWindows;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
             return std::make_unique<OverlayWindowsProxy>(overlayWindows);
         };
-        return Ports{scheduler,  store,         volumes, logger,    notifier, powerEvents,
-                     appIcons,   hotKeys,       auth,    workspace, screens,  makeOverlayWindows,
-                     keyMonitor, selfActivation};
+        return Ports{scheduler,  store,          volumes,
+                     logger,     notifier,       powerEvents,
+                     appIcons,   hotKeys,        auth,
+                     workspace,  screens,        makeOverlayWindows,
+                     keyMonitor, selfActivation, onboardingWindows.factory()};
     }
 };
