@@ -42,7 +42,10 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                    m_overlays, ports.logger)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
-                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)}) {
+                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+    , m_onboarding({m_defaults, m_language, ports.logger, ports.selfActivation,
+                    ports.makeOnboardingWindow, nullptr,
+                    [&statusItem = ports.statusItem] { return statusItem.isTrayAvailable(); }}) {
     QPointer<AppDelegate> self(this);
     m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
         if (self && quit && self->terminateApplication)
@@ -93,7 +96,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 6. The updater joins here.
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
-    // 8. Onboarding joins here.
+    // 8.
+    m_onboarding.showIfNeeded();
     // 9.
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {

@@ -6,6 +6,7 @@
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "onboarding/OnboardingWindowController.h"
 #include "platform/MenuBarWindows.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
@@ -47,6 +48,7 @@ public:
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
     SafetyManager* safety() { return m_safety.get(); }
+    OnboardingWindowController& onboarding() { return m_onboarding; }
 
 private:
     bool isAnotherInstanceRunning() const;
@@ -79,4 +81,5 @@ private:
     std::unique_ptr<MenuBarWindows> m_menuBarWindows;
     MenuBarController m_menuBar;
     std::unique_ptr<SafetyManager> m_safety;
+    OnboardingWindowController m_onboarding;
 };

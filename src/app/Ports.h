@@ -1,5 +1,7 @@
 #pragma once
 
+#include "onboarding/OnboardingWindow.h"
+
 #include <functional>
 #include <memory>
 
@@ -58,4 +60,5 @@ struct Ports {
     MenuBarWindowsFactory makeMenuBarWindows;
     DesktopAppearance& appearance;
     ApplicationBus& applicationBus;
+    OnboardingWindowFactory makeOnboardingWindow;
 };

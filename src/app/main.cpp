@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "menubar/QuickMenuBarWindows.h"
+#include "onboarding/QuickOnboardingWindow.h"
 #include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
@@ -84,6 +85,10 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
     };
+    const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,
+                                                             LanguageManager& language) {
+        return std::make_unique<QuickOnboardingWindow>(model, language, appIcons, logger);
+    };
     QtStatusItem statusItem;
     const MenuBarWindowsFactory makeMenuBarWindows = [&](LanguageManager& language) {
         return std::make_unique<QuickMenuBarWindows>(language, appIcons, logger);
@@ -93,7 +98,7 @@ int main(int argc, char** argv) {
     AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
                                hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
                                selfActivation, statusItem, makeMenuBarWindows, appearance,
-                               applicationBus});
+                               applicationBus, makeOnboardingWindow});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

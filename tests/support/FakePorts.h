@@ -10,6 +10,7 @@
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeMenuBarWindows.h"
 #include "fakes/FakeNotifier.h"
+#include "fakes/FakeOnboardingWindows.h"
 #include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
 #include "fakes/FakeScheduler.h"
@@ -53,6 +54,7 @@ struct FakePorts {
     FakeMenuBarWindows menuBarWindows;
     FakeDesktopAppearance appearance;
     FakeApplicationBus applicationBus;
+    FakeOnboardingWindows onboardingWindows;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -61,10 +63,24 @@ struct FakePorts {
         const MenuBarWindowsFactory makeMenuBarWindows = [this](LanguageManager&) {
             return std::make_unique<MenuBarWindowsProxy>(menuBarWindows);
         };
-        return Ports{scheduler,  store,          volumes,    logger,
-                     notifier,   powerEvents,    appIcons,   hotKeys,
-                     auth,       workspace,      screens,    makeOverlayWindows,
-                     keyMonitor, selfActivation, statusItem, makeMenuBarWindows,
-                     appearance, applicationBus};
+        return Ports{scheduler,
+                     store,
+                     volumes,
+                     logger,
+                     notifier,
+                     powerEvents,
+                     appIcons,
+                     hotKeys,
+                     auth,
+                     workspace,
+                     screens,
+                     makeOverlayWindows,
+                     keyMonitor,
+                     selfActivation,
+                     statusItem,
+                     makeMenuBarWindows,
+                     appearance,
+                     applicationBus,
+                     onboardingWindows.factory()};
     }
 };

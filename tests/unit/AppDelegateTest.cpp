@@ -31,6 +31,8 @@ struct Program {
     void start() {
         delegate->applicationDidFinishLaunching();
         fakes.logger.lines.clear();
+        // The welcome walk of a first start brings the program forward once.
+        fakes.selfActivation.activations = 0;
     }
     MenuBarController::IconState icon() const { return delegate->menuBar().iconState(); }
     std::size_t openOverlays() const { return fakes.overlayWindows.open().size(); }

@@ -1,0 +1,53 @@
+#include "onboarding/OnboardingWindowController.h"
+
+#include "model/Defaults.h"
+#include "onboarding/OnboardingViewModel.h"
+#include "platform/Logger.h"
+#include "platform/SelfActivation.h"
+
+OnboardingWindowController::OnboardingWindowController(Dependencies dependencies)
+    : m_deps(std::move(dependencies)) {}
+
+OnboardingWindowController::~OnboardingWindowController() {
+    // The view reads the model until the window is gone.
+    m_window.reset();
+}
+
+void OnboardingWindowController::showIfNeeded() {
+    if (m_deps.defaults.hasCompletedOnboarding())
+        return;
+    show();
+}
+
+void OnboardingWindowController::show() {
+    if (!m_window) {
+        const bool trayAvailable = m_deps.isTrayAvailable && m_deps.isTrayAvailable();
+        m_model = std::make_unique<OnboardingViewModel>(trayAvailable, [this] { complete(); });
+        m_window = m_deps.makeWindow(*m_model, m_deps.language);
+    }
+    m_window->bringToFront();
+    m_deps.selfActivation.activate();
+}
+
+void OnboardingWindowController::close() {
+    m_window.reset();
+    // The button that completed the walk may still be handling its click.
+    if (m_model)
+        m_model.release()->deleteLater();
+}
+
+void OnboardingWindowController::complete() {
+    const bool launchAtLogin = m_model->launchAtLogin();
+    m_deps.defaults.setHasCompletedOnboarding(true);
+    close();
+    saveLaunchAtLogin(launchAtLogin);
+}
+
+void OnboardingWindowController::saveLaunchAtLogin(bool enabled) {
+    AppSettings settings = m_deps.defaults.appSettings();
+    settings.launchAtLogin = enabled;
+    m_deps.defaults.setAppSettings(settings);
+    const QString error = m_deps.applyLoginItem ? m_deps.applyLoginItem(enabled) : QString();
+    if (!error.isEmpty())
+        m_deps.logger.log(QStringLiteral("[Velmora] Failed to set login item: %1").arg(error));
+}
