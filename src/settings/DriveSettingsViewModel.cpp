@@ -10,15 +10,18 @@
 DriveSettingsViewModel::DriveSettingsViewModel(Dependencies dependencies, QObject* parent)
     : QObject(parent)
     , m_deps(std::move(dependencies))
-    , m_rows(m_deps.drives.drives()) {
+    , m_rows(m_deps.drives.drives())
+    , m_rowModel({"id", "name", "mountPoint", "uuidLine", "isEnabled", "isMounted", "symbol",
+                  "symbolTone", "dotTone", "isSelected"}) {
     connect(&m_deps.drives, &ProtectedDrivesManager::drivesChanged, this,
             &DriveSettingsViewModel::redraw);
     connect(&m_deps.monitor, &DriveMonitorService::willChange, this, [this] {
         if (m_views == 0)
             return;
         askMountStates(false);
-        emit rowsChanged();
+        publish();
     });
+    m_rowModel.setRows(rows());
 }
 
 QVariantList DriveSettingsViewModel::rows() const {
@@ -58,7 +61,7 @@ QList<int> DriveSettingsViewModel::selection() const {
 void DriveSettingsViewModel::viewAppeared() {
     ++m_views;
     askMountStates(false);
-    emit rowsChanged();
+    publish();
 }
 
 void DriveSettingsViewModel::viewDisappeared() {
@@ -104,7 +107,7 @@ void DriveSettingsViewModel::clickRow(int position, int modifiers) {
         m_selected = {id};
         m_anchor = id;
     }
-    emit rowsChanged();
+    publish();
 }
 
 void DriveSettingsViewModel::deleteSelected() {
@@ -138,6 +141,11 @@ void DriveSettingsViewModel::redraw() {
     // A row that just appeared asks at once; the others keep the answer of the last poll.
     if (m_views > 0)
         askMountStates(true);
+    publish();
+}
+
+void DriveSettingsViewModel::publish() {
+    m_rowModel.setRows(rows());
     emit rowsChanged();
 }
 

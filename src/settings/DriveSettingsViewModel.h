@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProtectedDrive.h"
+#include "settings/RowListModel.h"
 
 #include <QHash>
 #include <QList>
@@ -19,9 +20,8 @@ class QWindow;
 // monitor, never kept longer.
 class DriveSettingsViewModel : public QObject {
     Q_OBJECT
-    // One map per drive, in the store's order: id, name, mountPoint, uuidLine (empty: no third
-    // line), isEnabled, isMounted, symbol, symbolTone, dotTone, isSelected.
-    Q_PROPERTY(QVariantList rows READ rows NOTIFY rowsChanged)
+    // The rows() for a list view; one role per key.
+    Q_PROPERTY(QObject* rowModel READ rowModel CONSTANT)
     Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY rowsChanged)
 
 public:
@@ -34,7 +34,10 @@ public:
 
     explicit DriveSettingsViewModel(Dependencies dependencies, QObject* parent = nullptr);
 
+    // One map per drive, in the store's order: id, name, mountPoint, uuidLine (empty: no third
+    // line), isEnabled, isMounted, symbol, symbolTone, dotTone, isSelected.
     QVariantList rows() const;
+    QObject* rowModel() { return &m_rowModel; }
     bool isEmpty() const { return m_rows.isEmpty(); }
     bool isMounted(const QUuid& id) const { return m_mounted.value(id, false); }
     QList<int> selection() const;
@@ -60,6 +63,7 @@ signals:
 
 private:
     void redraw();
+    void publish();
     void askMountStates(bool onlyNewRows);
     std::optional<ProtectedDrive> rowDrive(const QString& id) const;
 
@@ -70,4 +74,5 @@ private:
     QSet<QUuid> m_selected;
     std::optional<QUuid> m_anchor;
     int m_views = 0;
+    RowListModel m_rowModel;
 };
