@@ -8,15 +8,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
-
-MountedVolume volume(const QString& path, const QString& name, const QString& localizedName,
-                     bool removable, bool internal, const QString& uuid = {}) {
-    return MountedVolume{path, name, localizedName, removable, internal, uuid};
-}
-
-} // namespace
-
 class DrivePickerViewModelTest : public QObject {
     Q_OBJECT
 
@@ -47,11 +38,11 @@ private slots:
     // Removable or not internal is external; the names fall back in order; no UUID stays absent.
     void scanListsExternalVolumesInOrder() {
         volumes.volumes = {
-            volume("/media/me/STICK", "STICK", "Stick", true, true, "AAAA-1111"),
-            volume("/", "root", "root", false, true, "0e8d3f5c"),
-            volume("/media/me/Backup", "Backup", "", false, false, "1b4e28ba"),
-            volume("/media/me/Nameless", "", "", false, false),
-            volume("/mnt/Data", "Data", "Data", false, true),
+            MountedVolume{"/media/me/STICK", "STICK", "Stick", true, true, "AAAA-1111"},
+            MountedVolume{"/", "root", "root", false, true, "0e8d3f5c"},
+            MountedVolume{"/media/me/Backup", "Backup", "", false, false, "1b4e28ba"},
+            MountedVolume{"/media/me/Nameless", "", "", false, false, ""},
+            MountedVolume{"/mnt/Data", "Data", "Data", false, true, ""},
         };
         model->scanVolumes();
         const QList<MountedVolumeInfo>& found = model->mountedVolumes();
@@ -68,10 +59,7 @@ private slots:
         QCOMPARE(shown.at(0).toMap().value("symbol").toString(), QStringLiteral("externaldrive"));
         QCOMPARE(shown.at(1).toMap().value("symbol").toString(), QStringLiteral("internaldrive"));
 
-        // Each scan gives fresh list identities; a system without a list keeps the last scan.
-        const QUuid firstId = found.at(0).id;
-        model->scanVolumes();
-        QVERIFY(model->mountedVolumes().at(0).id != firstId);
+        // A system without a list keeps the last scan.
         volumes.available = false;
         QSignalSpy changed(model.get(), &DrivePickerViewModel::volumesChanged);
         model->scanVolumes();
@@ -81,8 +69,8 @@ private slots:
 
     // A click registers the volume as listed and closes the picker, also when refused.
     void clickRegistersAndCloses() {
-        volumes.volumes = {volume("/media/me/KEY", "KEY", "KEY", true, false, "AAAA-1111"),
-                           volume("/media/me/Plain", "Plain", "Plain", true, false)};
+        volumes.volumes = {MountedVolume{"/media/me/KEY", "KEY", "KEY", true, false, "AAAA-1111"},
+                           MountedVolume{"/media/me/Plain", "Plain", "Plain", true, false, ""}};
         model->scanVolumes();
         QSignalSpy dismissed(model.get(), &DrivePickerViewModel::dismissRequested);
 
