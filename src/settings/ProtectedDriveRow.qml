@@ -19,8 +19,6 @@ Item {
     Rectangle {
         objectName: "selection"
         anchors.fill: parent
-        anchors.leftMargin: -6
-        anchors.rightMargin: -6
         radius: 6
         visible: row.drive.isSelected
         color: Qt.rgba(VelmoraColors.gold.r, VelmoraColors.gold.g, VelmoraColors.gold.b, 0.18)
@@ -29,7 +27,9 @@ Item {
     Row {
         id: line
         anchors.verticalCenter: parent.verticalCenter
-        width: parent.width
+        // Inside the selection's rounded corners.
+        x: 6
+        width: parent.width - 12
         spacing: 12
 
         SymbolImage {
@@ -114,7 +114,7 @@ Item {
     MouseArea {
         objectName: "selectArea"
         x: 0
-        width: texts.x + texts.width
+        width: line.x + texts.x + texts.width
         height: parent.height
         onClicked: (mouse) => {
             row.ListView.view.forceActiveFocus()

@@ -153,6 +153,7 @@ private slots:
             QTest::mouseClick(&renderer->window(), Qt::LeftButton, {}, centreOf(names.at(0)));
             QTest::mouseClick(&renderer->window(), Qt::LeftButton, Qt::ControlModifier,
                               centreOf(names.at(2)));
+            ViewRenderer::save(renderer->grab(), QStringLiteral("drives-tab-selected-") + language);
             QTest::keyClick(&renderer->window(), Qt::Key_Delete);
             QCOMPARE(kit.drives.drives().size(), 1);
             QCOMPARE(kit.drives.drives().first().name, QStringLiteral("Archive"));
