@@ -1,0 +1,167 @@
+#include "settings/DriveSettingsViewModel.h"
+
+#include "model/ProtectedDrivesManager.h"
+#include "services/DriveMonitorService.h"
+
+#include <QVariantMap>
+#include <QWindow>
+#include <algorithm>
+
+DriveSettingsViewModel::DriveSettingsViewModel(Dependencies dependencies, QObject* parent)
+    : QObject(parent)
+    , m_deps(std::move(dependencies))
+    , m_rows(m_deps.drives.drives())
+    , m_rowModel({"id", "name", "mountPoint", "uuidLine", "isEnabled", "isMounted", "symbol",
+                  "symbolTone", "dotTone", "isSelected"}) {
+    connect(&m_deps.drives, &ProtectedDrivesManager::drivesChanged, this,
+            &DriveSettingsViewModel::redraw);
+    connect(&m_deps.monitor, &DriveMonitorService::willChange, this, [this] {
+        if (m_views == 0)
+            return;
+        askMountStates(false);
+        publish();
+    });
+    m_rowModel.setRows(rows());
+}
+
+QVariantList DriveSettingsViewModel::rows() const {
+    QVariantList list;
+    for (const ProtectedDrive& drive : m_rows) {
+        const bool mounted = isMounted(drive.id);
+        list.append(QVariantMap{
+            {QStringLiteral("id"), drive.id.toString(QUuid::WithoutBraces)},
+            {QStringLiteral("name"), drive.name},
+            {QStringLiteral("mountPoint"), drive.mountPoint},
+            {QStringLiteral("uuidLine"), drive.volumeUUIDString.value_or(QString())},
+            {QStringLiteral("isEnabled"), drive.isEnabled},
+            {QStringLiteral("isMounted"), mounted},
+            // The fill needs the drive switched on as well; the colour follows the mount alone.
+            {QStringLiteral("symbol"), drive.isEnabled && mounted
+                                           ? QStringLiteral("externaldrive.fill")
+                                           : QStringLiteral("externaldrive")},
+            {QStringLiteral("symbolTone"),
+             mounted ? QStringLiteral("success") : QStringLiteral("secondary")},
+            {QStringLiteral("dotTone"),
+             mounted ? QStringLiteral("success") : QStringLiteral("error")},
+            {QStringLiteral("isSelected"), m_selected.contains(drive.id)},
+        });
+    }
+    return list;
+}
+
+QList<int> DriveSettingsViewModel::selection() const {
+    QList<int> positions;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_selected.contains(m_rows.at(i).id))
+            positions.append(i);
+    }
+    return positions;
+}
+
+void DriveSettingsViewModel::viewAppeared() {
+    ++m_views;
+    askMountStates(false);
+    publish();
+}
+
+void DriveSettingsViewModel::viewDisappeared() {
+    m_views = std::max(0, m_views - 1);
+}
+
+void DriveSettingsViewModel::addDrive(QObject* window) {
+    if (m_deps.showDrivePicker)
+        m_deps.showDrivePicker(qobject_cast<QWindow*>(window));
+}
+
+void DriveSettingsViewModel::toggleDrive(const QString& id) {
+    if (const auto drive = rowDrive(id))
+        m_deps.drives.toggleDrive(*drive);
+}
+
+void DriveSettingsViewModel::removeDrive(const QString& id) {
+    if (const auto drive = rowDrive(id))
+        m_deps.drives.removeDrive(*drive);
+}
+
+void DriveSettingsViewModel::clickRow(int position, int modifiers) {
+    if (position < 0 || position >= m_rows.size())
+        return;
+    const QUuid id = m_rows.at(position).id;
+    const auto flags = Qt::KeyboardModifiers::fromInt(modifiers);
+    const int anchor = [&] {
+        for (int i = 0; m_anchor && i < m_rows.size(); ++i) {
+            if (m_rows.at(i).id == *m_anchor)
+                return i;
+        }
+        return -1;
+    }();
+    if (flags.testFlag(Qt::ShiftModifier) && anchor >= 0) {
+        m_selected.clear();
+        for (int i = std::min(anchor, position); i <= std::max(anchor, position); ++i)
+            m_selected.insert(m_rows.at(i).id);
+    } else if (flags.testFlag(Qt::ControlModifier)) {
+        if (!m_selected.remove(id))
+            m_selected.insert(id);
+        m_anchor = id;
+    } else {
+        m_selected = {id};
+        m_anchor = id;
+    }
+    publish();
+}
+
+void DriveSettingsViewModel::deleteSelected() {
+    deleteRows(selection());
+}
+
+void DriveSettingsViewModel::deleteRows(const QList<int>& positions) {
+    QList<int> sorted = positions;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    // Collected before the first removal, which moves the rows after it.
+    QList<ProtectedDrive> doomed;
+    for (int position : sorted) {
+        if (position >= 0 && position < m_rows.size())
+            doomed.append(m_rows.at(position));
+    }
+    m_selected.clear();
+    m_anchor.reset();
+    for (const ProtectedDrive& drive : doomed)
+        m_deps.drives.removeDrive(drive);
+}
+
+void DriveSettingsViewModel::redraw() {
+    m_rows = m_deps.drives.drives();
+    QSet<QUuid> present;
+    for (const ProtectedDrive& drive : m_rows)
+        present.insert(drive.id);
+    m_selected.intersect(present);
+    for (auto it = m_mounted.begin(); it != m_mounted.end();)
+        it = present.contains(it.key()) ? std::next(it) : m_mounted.erase(it);
+    // A row that just appeared asks at once; the others keep the answer of the last poll.
+    if (m_views > 0)
+        askMountStates(true);
+    publish();
+}
+
+void DriveSettingsViewModel::publish() {
+    m_rowModel.setRows(rows());
+    emit rowsChanged();
+}
+
+void DriveSettingsViewModel::askMountStates(bool onlyNewRows) {
+    for (const ProtectedDrive& drive : m_rows) {
+        if (onlyNewRows && m_mounted.contains(drive.id))
+            continue;
+        m_mounted.insert(drive.id, m_deps.monitor.isDriveMounted(drive));
+    }
+}
+
+std::optional<ProtectedDrive> DriveSettingsViewModel::rowDrive(const QString& id) const {
+    const QUuid wanted(id);
+    for (const ProtectedDrive& drive : m_rows) {
+        if (drive.id == wanted)
+            return drive;
+    }
+    return std::nullopt;
+}
