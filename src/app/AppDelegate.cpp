@@ -5,6 +5,7 @@
 #include "platform/Notifier.h"
 #include "platform/PowerEvents.h"
 #include "platform/SelfActivation.h"
+#include "platform/UpdateWindow.h"
 #include "platform/Workspace.h"
 
 #include <QPointer>
@@ -39,7 +40,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
                  m_appMonitor)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
-                   m_overlays, ports.logger) {
+                   m_overlays, ports.logger)
+    , m_loginItems(ports.loginItems, m_defaults, ports.logger) {
     QPointer<AppDelegate> self(this);
     m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
         if (self && quit && self->terminateApplication)
@@ -73,7 +75,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_menuBar.setup();
     // 5.
     installQuitShortcut();
-    // 6. The updater joins here.
+    // 6.
+    startUpdater();
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
     // 8. Onboarding joins here.
@@ -83,7 +86,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handlePanic();
     };
-    // 10. The settings window joins here.
+    // 10. The window itself is made on the first request.
+    createSettingsWindowController();
     // 11.
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
@@ -136,6 +140,28 @@ void AppDelegate::installQuitShortcut() {
         self->requestTermination();
         return true;
     });
+}
+
+void AppDelegate::startUpdater() {
+    m_updateWindow = m_ports.makeUpdateWindow(m_language);
+    UpdateWindow& window = *m_updateWindow;
+    m_updates = std::make_unique<UpdateService>(UpdateService::Dependencies{
+        m_ports.updater, window, m_ports.notifier, m_ports.scheduler, m_ports.store, m_language,
+        m_ports.logger, QStringLiteral(VELMORA_VERSION),
+        [] { return QDateTime::currentDateTimeUtc(); },
+        [&window](const QUrl& url) { window.openLink(url); }});
+    m_updates->start();
+}
+
+void AppDelegate::createSettingsWindowController() {
+    m_settingsWindows = m_ports.makeSettingsWindows(m_language);
+    const auto makeGeneralModel = [this] {
+        return std::make_unique<GeneralSettingsViewModel>(GeneralSettingsViewModel::Dependencies{
+            m_defaults, m_language, m_auth, m_driveMonitor, m_loginItems,
+            [this] { m_updates->checkForUpdates(); }, QStringLiteral(VELMORA_VERSION)});
+    };
+    m_settings = std::make_unique<SettingsWindowController>(SettingsWindowController::Dependencies{
+        m_ports.screens, *m_settingsWindows, m_language, m_ports.selfActivation, makeGeneralModel});
 }
 
 void AppDelegate::logDriveStates() {

@@ -7,6 +7,7 @@ class AppIconSource;
 class AuthBackend;
 class HotKeyBackend;
 class KeyMonitor;
+class LoginItems;
 class LanguageManager;
 class KeyValueStore;
 class Logger;
@@ -18,6 +19,9 @@ class ProtectedDrivesManager;
 class Scheduler;
 class Screens;
 class SelfActivation;
+class SettingsWindows;
+class UpdateWindow;
+class Updater;
 class VolumeSource;
 class Workspace;
 
@@ -30,6 +34,10 @@ struct OverlayViewServices {
 };
 using OverlayWindowsFactory =
     std::function<std::unique_ptr<OverlayWindows>(const OverlayViewServices&)>;
+
+// The settings and update windows show the program's texts, so they too are made by the delegate.
+using SettingsWindowsFactory = std::function<std::unique_ptr<SettingsWindows>(LanguageManager&)>;
+using UpdateWindowFactory = std::function<std::unique_ptr<UpdateWindow>(LanguageManager&)>;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -48,4 +56,8 @@ struct Ports {
     OverlayWindowsFactory makeOverlayWindows;
     KeyMonitor& keyMonitor;
     SelfActivation& selfActivation;
+    LoginItems& loginItems;
+    SettingsWindowsFactory makeSettingsWindows;
+    Updater& updater;
+    UpdateWindowFactory makeUpdateWindow;
 };

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "platform/linux/AppcastUpdater.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
@@ -15,6 +16,9 @@
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/X11HotKeyBackend.h"
 #include "platform/linux/XdgAppIconSource.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "settings/QuickSettingsWindows.h"
+#include "updates/QuickUpdateWindow.h"
 
 #include <QApplication>
 
@@ -75,9 +79,18 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
     };
+    XdgAutostartLoginItems loginItems;
+    const SettingsWindowsFactory makeSettingsWindows = [&](LanguageManager& language) {
+        return std::make_unique<QuickSettingsWindows>(language, appIcons, logger);
+    };
+    AppcastUpdater updater(QUrl(QStringLiteral(VELMORA_UPDATE_FEED_URL)));
+    const UpdateWindowFactory makeUpdateWindow = [&](LanguageManager& language) {
+        return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
+    };
     AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
                                hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
-                               selfActivation});
+                               selfActivation, loginItems, makeSettingsWindows, updater,
+                               makeUpdateWindow});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
