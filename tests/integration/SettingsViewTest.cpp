@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "settings/QuickSettingsWindows.h"
 #include "support/FakePorts.h"
 #include "support/ViewRenderer.h"
 
@@ -77,6 +78,34 @@ private slots:
             1);
         QVERIFY(program.content(root, "appsContent"));
         ViewRenderer::save(program.renderer.grab(), QStringLiteral("settings-apps-placeholder-en"));
+    }
+
+    void realWindowHasAFixedSizeAndOutlivesClosing() {
+        Program program;
+        QuickSettingsWindows windows(program.delegate.language(), program.fakes.appIcons,
+                                     program.fakes.logger);
+        SettingsViewModel view;
+        std::unique_ptr<SettingsWindow> window =
+            windows.create(QStringLiteral("Velmora Settings"), QSize(520, 480), view);
+        window->moveFrameTo(QPoint(100, 50));
+        window->showAndRaise();
+        QWindow* shown = nullptr;
+        for (QWindow* candidate : QGuiApplication::topLevelWindows()) {
+            if (candidate->title() == QStringLiteral("Velmora Settings"))
+                shown = candidate;
+        }
+        QVERIFY(shown && shown->isVisible());
+        QCOMPARE(shown->minimumSize(), QSize(520, 480));
+        QCOMPARE(shown->maximumSize(), QSize(520, 480));
+        QVERIFY(shown->flags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!shown->flags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(shown->framePosition(), QPoint(100, 50));
+        QVERIFY(program.fakes.logger.lines.filter(QStringLiteral("failed to load")).isEmpty());
+
+        shown->close();
+        QVERIFY(!shown->isVisible());
+        window->showAndRaise();
+        QVERIFY(shown->isVisible());
     }
 
     void updateWindowStates() {
