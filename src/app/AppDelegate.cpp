@@ -6,6 +6,7 @@
 #include "platform/Notifier.h"
 #include "platform/PowerEvents.h"
 #include "platform/SelfActivation.h"
+#include "platform/UpdateWindow.h"
 #include "platform/Workspace.h"
 
 #include <QPointer>
@@ -43,8 +44,9 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
                  ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
-    , m_onboarding({m_defaults, m_language, ports.logger, ports.selfActivation,
-                    ports.makeOnboardingWindow, nullptr,
+    , m_loginItems(ports.loginItems, m_defaults, ports.logger)
+    , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
+                    [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
                     [&statusItem = ports.statusItem] { return statusItem.isTrayAvailable(); }}) {
     QPointer<AppDelegate> self(this);
     m_quit.replyToApplicationShouldTerminate = [self](bool quit) {
@@ -93,7 +95,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     });
     // 5.
     installQuitShortcut();
-    // 6. The updater joins here.
+    // 6.
+    startUpdater();
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
     // 8.
@@ -104,7 +107,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handlePanic();
     };
-    // 10. The settings window joins here.
+    // 10. The window itself is made on the first request.
+    createSettingsWindowController();
     // 11.
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
@@ -157,6 +161,30 @@ void AppDelegate::installQuitShortcut() {
         self->requestTermination();
         return true;
     });
+}
+
+void AppDelegate::startUpdater() {
+    m_updateWindow = m_ports.makeUpdateWindow(m_language);
+    UpdateWindow& window = *m_updateWindow;
+    m_updates = std::make_unique<UpdateService>(UpdateService::Dependencies{
+        m_ports.updater, window, m_ports.notifier, m_ports.scheduler, m_ports.store, m_language,
+        m_ports.logger, QStringLiteral(VELMORA_VERSION),
+        [] { return QDateTime::currentDateTimeUtc(); },
+        [&window](const QUrl& url) { window.openLink(url); }});
+    m_updates->start();
+}
+
+void AppDelegate::createSettingsWindowController() {
+    m_settingsWindows = m_ports.makeSettingsWindows(m_language);
+    const auto makeGeneralModel = [this] {
+        return std::make_unique<GeneralSettingsViewModel>(GeneralSettingsViewModel::Dependencies{
+            m_defaults, m_language, m_auth, m_driveMonitor, m_loginItems,
+            [this] { m_updates->checkForUpdates(); }, QStringLiteral(VELMORA_VERSION)});
+    };
+    m_settings = std::make_unique<SettingsWindowController>(SettingsWindowController::Dependencies{
+        m_ports.screens, *m_settingsWindows, m_language, m_ports.selfActivation, makeGeneralModel});
+    connect(&m_menuBar, &MenuBarController::openSettingsRequested, m_settings.get(),
+            &SettingsWindowController::showWindow);
 }
 
 void AppDelegate::logDriveStates() {
@@ -212,7 +240,8 @@ void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
     }
 }
 
-// For now the panel; once there is a settings window, that is what a launcher should bring up.
+// A launcher (or a second copy) brings up the settings, which also serves desktops without a tray.
 void AppDelegate::handleApplicationActivate() {
-    m_menuBar.showPanelCentred();
+    if (m_settings)
+        m_settings->showWindow(nullptr);
 }

@@ -8,13 +8,18 @@
 #include "model/ProtectedDrivesManager.h"
 #include "onboarding/OnboardingWindowController.h"
 #include "platform/MenuBarWindows.h"
+#include "platform/SettingsWindows.h"
+#include "platform/UpdateWindow.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
+#include "services/LoginItemService.h"
 #include "services/OverlayWindowService.h"
 #include "services/QuitProtection.h"
 #include "services/SafetyManager.h"
 #include "services/SystemAuthService.h"
+#include "services/UpdateService.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QObject>
 #include <functional>
@@ -49,12 +54,18 @@ public:
     AppMonitorService& appMonitor() { return m_appMonitor; }
     SafetyManager* safety() { return m_safety.get(); }
     OnboardingWindowController& onboarding() { return m_onboarding; }
+    LoginItemService& loginItems() { return m_loginItems; }
+    UpdateService* updates() { return m_updates.get(); }
+    SettingsWindowController* settings() { return m_settings.get(); }
 
 private:
     bool isAnotherInstanceRunning() const;
     void installQuitShortcut();
     void logDriveStates();
     void setIcon(MenuBarController::IconState state);
+
+    void startUpdater();
+    void createSettingsWindowController();
 
     void handlePanic();
     void handleDetection(const ProtectedApp& app);
@@ -81,5 +92,10 @@ private:
     std::unique_ptr<MenuBarWindows> m_menuBarWindows;
     MenuBarController m_menuBar;
     std::unique_ptr<SafetyManager> m_safety;
+    LoginItemService m_loginItems;
+    std::unique_ptr<UpdateWindow> m_updateWindow;
+    std::unique_ptr<UpdateService> m_updates;
+    std::unique_ptr<SettingsWindows> m_settingsWindows;
+    std::unique_ptr<SettingsWindowController> m_settings;
     OnboardingWindowController m_onboarding;
 };

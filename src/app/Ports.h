@@ -10,6 +10,7 @@ class ApplicationBus;
 class AuthBackend;
 class HotKeyBackend;
 class KeyMonitor;
+class LoginItems;
 class LanguageManager;
 class KeyValueStore;
 class Logger;
@@ -24,6 +25,9 @@ class Scheduler;
 class StatusItem;
 class Screens;
 class SelfActivation;
+class SettingsWindows;
+class UpdateWindow;
+class Updater;
 class VolumeSource;
 class Workspace;
 
@@ -38,6 +42,10 @@ using OverlayWindowsFactory =
     std::function<std::unique_ptr<OverlayWindows>(const OverlayViewServices&)>;
 // The tray's windows look their texts up in the delegate's language manager.
 using MenuBarWindowsFactory = std::function<std::unique_ptr<MenuBarWindows>(LanguageManager&)>;
+
+// The settings and update windows show the program's texts, so they too are made by the delegate.
+using SettingsWindowsFactory = std::function<std::unique_ptr<SettingsWindows>(LanguageManager&)>;
+using UpdateWindowFactory = std::function<std::unique_ptr<UpdateWindow>(LanguageManager&)>;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
 // tests.
@@ -61,4 +69,8 @@ struct Ports {
     DesktopAppearance& appearance;
     ApplicationBus& applicationBus;
     OnboardingWindowFactory makeOnboardingWindow;
+    LoginItems& loginItems;
+    SettingsWindowsFactory makeSettingsWindows;
+    Updater& updater;
+    UpdateWindowFactory makeUpdateWindow;
 };

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "menubar/QuickMenuBarWindows.h"
 #include "onboarding/QuickOnboardingWindow.h"
+#include "platform/linux/AppcastUpdater.h"
 #include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/LinuxVolumeSource.h"
@@ -20,6 +21,10 @@
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/X11HotKeyBackend.h"
 #include "platform/linux/XdgAppIconSource.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "settings/QuickSettingsWindows.h"
+#include "settings/SettingsTabs.h"
+#include "updates/QuickUpdateWindow.h"
 
 #include <QApplication>
 #include <QQuickWindow>
@@ -95,10 +100,39 @@ int main(int argc, char** argv) {
     };
     PortalDesktopAppearance appearance(logger);
     DBusApplicationService applicationBus(logger);
-    AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
-                               hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
-                               selfActivation, statusItem, makeMenuBarWindows, appearance,
-                               applicationBus, makeOnboardingWindow});
+    XdgAutostartLoginItems loginItems;
+    const SettingsWindowsFactory makeSettingsWindows = [&](LanguageManager& language) {
+        return std::make_unique<QuickSettingsWindows>(language, appIcons, logger);
+    };
+    AppcastUpdater updater(QUrl(QStringLiteral(VELMORA_UPDATE_FEED_URL)));
+    const UpdateWindowFactory makeUpdateWindow = [&](LanguageManager& language) {
+        return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
+    };
+    // Made after the delegate's start-up, and outliving the settings window that shows them.
+    std::unique_ptr<SettingsTabs> settingsTabs;
+    AppDelegate delegate(Ports{scheduler,
+                               store,
+                               volumes,
+                               logger,
+                               notifier,
+                               powerEvents,
+                               appIcons,
+                               hotKeys,
+                               auth,
+                               workspace,
+                               screens,
+                               makeOverlayWindows,
+                               keyMonitor,
+                               selfActivation,
+                               statusItem,
+                               makeMenuBarWindows,
+                               appearance,
+                               applicationBus,
+                               makeOnboardingWindow,
+                               loginItems,
+                               makeSettingsWindows,
+                               updater,
+                               makeUpdateWindow});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -107,5 +141,11 @@ int main(int argc, char** argv) {
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
                      [&delegate] { delegate.requestTermination(); });
     delegate.applicationDidFinishLaunching();
+    if (SettingsWindowController* settings = delegate.settings()) {
+        settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
+            delegate.apps(), delegate.drives(), delegate.driveMonitor(), delegate.defaults(),
+            delegate.language(), volumes, appIcons, logger});
+        settings->setTabModels(&settingsTabs->appsModel(), &settingsTabs->drivesModel());
+    }
     return QApplication::exec();
 }

@@ -38,7 +38,7 @@ void MenuBarController::setup() {
         m_deps.defaults.appSettings().isProtectionEnabled ? IconState::active : IconState::idle;
     if (!m_deps.statusItem.isTrayAvailable())
         m_deps.logger.log(QStringLiteral("[Velmora] No system tray found; launch Velmora again "
-                                         "from the application menu to open its panel"));
+                                         "from the application menu to open its settings"));
     QPointer<MenuBarController> self(this);
     m_deps.statusItem.setActivationHandler([self](QPoint pointer) {
         if (self)
@@ -76,10 +76,6 @@ void MenuBarController::togglePopover(QPoint pointer) {
     if (anchor.isEmpty())
         anchor = QRect(pointer, QSize(1, 1));
     panel().showNear(anchor);
-}
-
-void MenuBarController::showPanelCentred() {
-    panel().showCentred();
 }
 
 void MenuBarController::toggleProtection() {

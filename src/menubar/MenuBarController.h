@@ -58,8 +58,6 @@ public:
     // A click on the tray icon: closes the panel when it is open, else opens it next to the icon
     // (or next to `pointer` when the tray does not say where the icon is).
     void togglePopover(QPoint pointer);
-    // Opens the panel in the middle of the primary screen, for desktops without a tray.
-    void showPanelCentred();
     // The panel's switch: inverts the stored setting; switching off withdraws every overlay.
     void toggleProtection();
     void showAboutWindow();

@@ -63,16 +63,6 @@ void MenuBarPanelWindow::showNear(const QRect& anchor) {
            index >= 0 ? QGuiApplication::screens().at(index) : nullptr);
 }
 
-void MenuBarPanelWindow::showCentred() {
-    QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary) {
-        showAt(QPoint(0, 0), nullptr);
-        return;
-    }
-    const QRect area = primary->availableGeometry();
-    showAt(area.center() - QPoint(panelSize().width() / 2, panelSize().height() / 2), primary);
-}
-
 void MenuBarPanelWindow::showAt(QPoint topLeft, QScreen* screen) {
     if (screen)
         m_window->setScreen(screen);

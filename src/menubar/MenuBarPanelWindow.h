@@ -24,7 +24,6 @@ public:
 
     bool isShown() const override { return m_window->isVisible(); }
     void showNear(const QRect& anchor) override;
-    void showCentred() override;
     void close() override { m_window->close(); }
     QScreen* screen() const override { return m_window->screen(); }
 

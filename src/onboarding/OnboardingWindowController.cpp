@@ -2,7 +2,6 @@
 
 #include "model/Defaults.h"
 #include "onboarding/OnboardingViewModel.h"
-#include "platform/Logger.h"
 #include "platform/SelfActivation.h"
 
 OnboardingWindowController::OnboardingWindowController(Dependencies dependencies)
@@ -40,14 +39,6 @@ void OnboardingWindowController::complete() {
     const bool launchAtLogin = m_model->launchAtLogin();
     m_deps.defaults.setHasCompletedOnboarding(true);
     close();
-    saveLaunchAtLogin(launchAtLogin);
-}
-
-void OnboardingWindowController::saveLaunchAtLogin(bool enabled) {
-    AppSettings settings = m_deps.defaults.appSettings();
-    settings.launchAtLogin = enabled;
-    m_deps.defaults.setAppSettings(settings);
-    const QString error = m_deps.applyLoginItem ? m_deps.applyLoginItem(enabled) : QString();
-    if (!error.isEmpty())
-        m_deps.logger.log(QStringLiteral("[Velmora] Failed to set login item: %1").arg(error));
+    if (m_deps.saveLaunchAtLogin)
+        m_deps.saveLaunchAtLogin(launchAtLogin);
 }

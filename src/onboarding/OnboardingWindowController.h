@@ -2,13 +2,11 @@
 
 #include "onboarding/OnboardingWindow.h"
 
-#include <QString>
 #include <functional>
 #include <memory>
 
 class Defaults;
 class LanguageManager;
-class Logger;
 class OnboardingViewModel;
 class SelfActivation;
 
@@ -19,11 +17,10 @@ public:
     struct Dependencies {
         Defaults& defaults;
         LanguageManager& language;
-        Logger& logger;
         SelfActivation& selfActivation;
         OnboardingWindowFactory makeWindow;
-        // Registers (true) or unregisters (false) the program at login; the error text, or empty.
-        std::function<QString(bool enabled)> applyLoginItem;
+        // Stores the launch-at-login choice and registers or unregisters the program.
+        std::function<void(bool enabled)> saveLaunchAtLogin;
         // Without a tray the last step also says how to reach the program again.
         std::function<bool()> isTrayAvailable;
     };
@@ -40,7 +37,6 @@ public:
 
 private:
     void complete();
-    void saveLaunchAtLogin(bool enabled);
 
     Dependencies m_deps;
     std::unique_ptr<OnboardingViewModel> m_model;

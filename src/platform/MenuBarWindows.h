@@ -16,8 +16,6 @@ public:
     virtual bool isShown() const = 0;
     // Next to the tray icon (or the point clicked), inside that screen's free area.
     virtual void showNear(const QRect& anchor) = 0;
-    // In the middle of the primary screen, for a desktop without a tray.
-    virtual void showCentred() = 0;
     virtual void close() = 0;
     // The screen the panel was last shown on; null before that.
     virtual QScreen* screen() const = 0;

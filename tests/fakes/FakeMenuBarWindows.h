@@ -15,10 +15,6 @@ public:
             shown = true;
             owner.anchors.append(anchor);
         }
-        void showCentred() override {
-            shown = true;
-            ++owner.centredShows;
-        }
         void close() override { shown = false; }
         QScreen* screen() const override { return nullptr; }
 
@@ -48,7 +44,6 @@ public:
     int panelsMade = 0;
     int aboutWindowsMade = 0;
     int aboutPresentations = 0;
-    int centredShows = 0;
     QList<QRect> anchors;
     Panel* panel = nullptr;
     MenuBarViewModel* panelModel = nullptr;

@@ -63,6 +63,34 @@ private slots:
         QVERIFY(logger.lines.isEmpty());
     }
 
+    void updateNotificationReplacesItsPredecessor() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        QVERIFY2(bus.startMock({QStringLiteral("--session"), QStringLiteral("-t"),
+                                QStringLiteral("notification_daemon")},
+                               QStringLiteral("org.freedesktop.Notifications")),
+                 qPrintable(bus.lastError));
+        DBusNotifier notifier(logger, bus.connection());
+        const QString id = QStringLiteral("velmora-update");
+        notifier.post(id, QStringLiteral("Velmora Update Available"),
+                      QStringLiteral("Version 2.0 is ready to install."), false);
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls(bus).size(), 1, 10000);
+        // The server answers in order: once a later call's answer is in, so is the first id.
+        std::optional<bool> answered;
+        notifier.requestPermission([&](bool granted) { answered = granted; });
+        QTRY_VERIFY_WITH_TIMEOUT(answered.has_value(), 10000);
+        notifier.post(id, QStringLiteral("Velmora Update Available"),
+                      QStringLiteral("Version 2.1 is ready to install."), false);
+        notifier.post(QStringLiteral("drive-reconnect-9"), QStringLiteral("t"), QStringLiteral("b"),
+                      false);
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls(bus).size(), 3, 10000);
+        const QList<QVariantList> calls = notifyCalls(bus);
+        QCOMPARE(calls.at(0).at(1).toUInt(), 0u);
+        QVERIFY(calls.at(1).at(1).toUInt() != 0u);
+        QCOMPARE(calls.at(2).at(1).toUInt(), 0u);
+        QVERIFY(logger.lines.isEmpty());
+    }
+
     void missingNotificationServerIsLoggedNotFatal() {
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));

@@ -8,6 +8,7 @@
 #include "fakes/FakeDesktopAppearance.h"
 #include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeKeyMonitor.h"
+#include "fakes/FakeLoginItems.h"
 #include "fakes/FakeMenuBarWindows.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOnboardingWindows.h"
@@ -16,7 +17,10 @@
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeScreens.h"
 #include "fakes/FakeSelfActivation.h"
+#include "fakes/FakeSettingsWindows.h"
 #include "fakes/FakeStatusItem.h"
+#include "fakes/FakeUpdateWindow.h"
+#include "fakes/FakeUpdater.h"
 #include "fakes/FakeVolumeSource.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/MemoryStore.h"
@@ -32,6 +36,32 @@ public:
 
 private:
     OverlayWindows& m_target;
+};
+
+// Hands the delegate windows whose making the test's fakes record.
+class SettingsWindowsProxy : public SettingsWindows {
+public:
+    explicit SettingsWindowsProxy(SettingsWindows& target)
+        : m_target(target) {}
+    std::unique_ptr<SettingsWindow> create(const QString& title, const QSize& size,
+                                           QObject& viewModel) override {
+        return m_target.create(title, size, viewModel);
+    }
+
+private:
+    SettingsWindows& m_target;
+};
+
+class UpdateWindowProxy : public UpdateWindow {
+public:
+    explicit UpdateWindowProxy(UpdateWindow& target)
+        : m_target(target) {}
+    bool isProgramActive() const override { return m_target.isProgramActive(); }
+    void show(QObject& model) override { m_target.show(model); }
+    void openLink(const QUrl& url) override { m_target.openLink(url); }
+
+private:
+    UpdateWindow& m_target;
 };
 
 // A fake for every port, so a test can build the whole program on fakes in one line.
@@ -55,6 +85,10 @@ struct FakePorts {
     FakeDesktopAppearance appearance;
     FakeApplicationBus applicationBus;
     FakeOnboardingWindows onboardingWindows;
+    FakeLoginItems loginItems;
+    FakeSettingsWindows settingsWindows;
+    FakeUpdater updater;
+    FakeUpdateWindow updateWindow;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -62,6 +96,12 @@ struct FakePorts {
         };
         const MenuBarWindowsFactory makeMenuBarWindows = [this](LanguageManager&) {
             return std::make_unique<MenuBarWindowsProxy>(menuBarWindows);
+        };
+        const SettingsWindowsFactory makeSettingsWindows = [this](LanguageManager&) {
+            return std::make_unique<SettingsWindowsProxy>(settingsWindows);
+        };
+        const UpdateWindowFactory makeUpdateWindow = [this](LanguageManager&) {
+            return std::make_unique<UpdateWindowProxy>(updateWindow);
         };
         return Ports{scheduler,
                      store,
@@ -81,6 +121,10 @@ struct FakePorts {
                      makeMenuBarWindows,
                      appearance,
                      applicationBus,
-                     onboardingWindows.factory()};
+                     onboardingWindows.factory(),
+                     loginItems,
+                     makeSettingsWindows,
+                     updater,
+                     makeUpdateWindow};
     }
 };

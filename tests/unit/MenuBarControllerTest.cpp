@@ -146,10 +146,9 @@ private slots:
         program.fakes.scheduler.advance(0);
         QCOMPARE(program.terminations, 1);
 
-        // A launcher's activation opens the panel in the middle of the screen.
+        // A launcher's activation opens the settings.
         program.fakes.applicationBus.activate();
-        QCOMPARE(windows.centredShows, 1);
-        QVERIFY(program.panelShown());
+        QVERIFY(program.delegate->settings()->hasWindow());
     }
 
     void withoutATraySaysHowToReachTheProgram() {
@@ -159,7 +158,7 @@ private slots:
         delegate.applicationDidFinishLaunching();
         QVERIFY(fakes.logger.lines.contains(
             QStringLiteral("[Velmora] No system tray found; launch Velmora again from the "
-                           "application menu to open its panel")));
+                           "application menu to open its settings")));
         QVERIFY(fakes.applicationBus.onActivate);
     }
 

@@ -1,8 +1,10 @@
 #include "app/AppDelegate.h"
+#include "fakes/FakeLoginItems.h"
 #include "fakes/FakeOnboardingWindows.h"
 #include "fakes/FakeSelfActivation.h"
 #include "onboarding/OnboardingViewModel.h"
 #include "onboarding/OnboardingWindowController.h"
+#include "services/LoginItemService.h"
 #include "support/FakePorts.h"
 #include "support/OverlayModelGraph.h"
 
@@ -79,7 +81,9 @@ private slots:
 
             QVERIFY(walk.defaults.hasCompletedOnboarding());
             QCOMPARE(walk.defaults.appSettings().launchAtLogin, launchAtLogin);
-            QCOMPARE(walk.loginItemCalls, QList<bool>{launchAtLogin});
+            QCOMPARE(walk.loginItems.calls,
+                     QStringList{launchAtLogin ? QStringLiteral("register")
+                                               : QStringLiteral("unregister")});
             QCOMPARE(walk.windows.openCount(), 0);
             QVERIFY(walk.logger.lines.isEmpty());
 
@@ -89,17 +93,6 @@ private slots:
             next.controller->showIfNeeded();
             QCOMPARE(next.windows.records.size(), 0);
         }
-    }
-
-    void aFailedLoginItemIsLoggedAndTheChoiceKept() {
-        Walk walk;
-        walk.loginItemError = QStringLiteral("Permission denied");
-        walk.controller->showIfNeeded();
-        walk.pressButton(4);
-        QCOMPARE(walk.logger.lines, QStringList{QStringLiteral(
-                                        "[Velmora] Failed to set login item: Permission denied")});
-        QVERIFY(walk.defaults.appSettings().launchAtLogin);
-        QVERIFY(walk.defaults.hasCompletedOnboarding());
     }
 
     // Quitting mid-walk leaves the flag unset, so the next start begins again at step 0; the

@@ -13,6 +13,7 @@ const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString desktopId = QStringLiteral("com.tarnwick.Velmora");
 // The freedesktop sound theme's name for an ordinary incoming message.
 const QString defaultSound = QStringLiteral("message-new-instant");
+constexpr qsizetype rememberedIds = 32;
 
 QDBusMessage methodCall(const QString& method) {
     return QDBusMessage::createMethodCall(service, path, service, method);
@@ -54,14 +55,32 @@ void DBusNotifier::post(const QString& identifier, const QString& title, const Q
     if (withSound)
         hints.insert(QStringLiteral("sound-name"), defaultSound);
     QDBusMessage call = methodCall(QStringLiteral("Notify"));
-    // replaces_id 0: every notification is its own.
-    call << QStringLiteral("Velmora") << quint32(0) << desktopId << title << body << QStringList()
-         << hints << qint32(-1);
+    call << QStringLiteral("Velmora") << serverId(identifier) << desktopId << title << body
+         << QStringList() << hints << qint32(-1);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, identifier] {
         watcher->deleteLater();
-        if (watcher->isError())
+        const QDBusPendingReply<quint32> reply = *watcher;
+        if (reply.isError()) {
             m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: %2")
-                             .arg(identifier, watcher->error().message()));
+                             .arg(identifier, reply.error().message()));
+            return;
+        }
+        rememberServerId(identifier, reply.value());
     });
+}
+
+quint32 DBusNotifier::serverId(const QString& identifier) const {
+    for (const auto& [known, id] : m_serverIds) {
+        if (known == identifier)
+            return id;
+    }
+    return 0;
+}
+
+void DBusNotifier::rememberServerId(const QString& identifier, quint32 id) {
+    m_serverIds.removeIf([&](const auto& entry) { return entry.first == identifier; });
+    m_serverIds.append({identifier, id});
+    if (m_serverIds.size() > rememberedIds)
+        m_serverIds.removeFirst();
 }

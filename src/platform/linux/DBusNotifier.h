@@ -3,7 +3,9 @@
 #include "platform/Notifier.h"
 
 #include <QDBusConnection>
+#include <QList>
 #include <QObject>
+#include <QPair>
 
 class Logger;
 
@@ -22,4 +24,10 @@ public:
 private:
     Logger& m_logger;
     QDBusConnection m_bus;
+    quint32 serverId(const QString& identifier) const;
+    void rememberServerId(const QString& identifier, quint32 id);
+
+    // The server's id of the notification last posted under each of the latest identifiers;
+    // bounded, since most identifiers are used once.
+    QList<QPair<QString, quint32>> m_serverIds;
 };

@@ -26,6 +26,13 @@ QList<QRect> QtScreens::screens() const {
     return result;
 }
 
+QList<QRect> QtScreens::availableAreas() const {
+    QList<QRect> result;
+    for (const QScreen* screen : QGuiApplication::screens())
+        result.append(screen->availableGeometry());
+    return result;
+}
+
 void QtScreens::watch(QScreen* screen) {
     connect(screen, &QScreen::geometryChanged, this, [this] { notifyChanged(); });
 }

@@ -14,6 +14,7 @@ public:
     explicit QtScreens(QObject* parent = nullptr);
 
     QList<QRect> screens() const override;
+    QList<QRect> availableAreas() const override;
 
 private:
     void watch(QScreen* screen);

@@ -1,0 +1,114 @@
+#include "settings/GeneralSettingsViewModel.h"
+
+#include "model/Defaults.h"
+#include "services/DriveMonitorService.h"
+#include "services/LanguageManager.h"
+#include "services/LoginItemService.h"
+#include "services/SystemAuthService.h"
+
+#include <algorithm>
+#include <cmath>
+
+GeneralSettingsViewModel::GeneralSettingsViewModel(Dependencies dependencies, QObject* parent)
+    : QObject(parent)
+    , m_deps(std::move(dependencies))
+    , m_settings(m_deps.defaults.appSettings())
+    , m_version(m_deps.version.isEmpty() ? QStringLiteral("1.0") : m_deps.version) {}
+
+void GeneralSettingsViewModel::setLaunchAtLogin(bool enabled) {
+    if (enabled == m_settings.launchAtLogin)
+        return;
+    m_settings.launchAtLogin = enabled;
+    save();
+}
+
+void GeneralSettingsViewModel::setRequirePasswordToQuit(bool required) {
+    if (required == m_settings.requirePasswordToQuit || !m_authAvailable)
+        return;
+    m_settings.requirePasswordToQuit = required;
+    save();
+}
+
+QString GeneralSettingsViewModel::quitFooterKey() const {
+    if (!m_authAvailable)
+        return QStringLiteral(
+            "This Mac has no Touch ID and no login password, so quitting can't be protected.");
+    if (m_hasBiometrics)
+        return QStringLiteral(
+            "Quitting Velmora — including ⌘Q — asks for Touch ID or your Mac login password.");
+    return QStringLiteral("Quitting Velmora — including ⌘Q — asks for your Mac login password.");
+}
+
+QStringList GeneralSettingsViewModel::languageNames() const {
+    QStringList names;
+    for (AppLanguage language : AppLanguages::allCases())
+        names.append(AppLanguages::displayName(language));
+    return names;
+}
+
+int GeneralSettingsViewModel::languageIndex() const {
+    return static_cast<int>(AppLanguages::allCases().indexOf(m_deps.language.currentLanguage()));
+}
+
+int GeneralSettingsViewModel::disconnectNotificationIndex() const {
+    return m_settings.driveDisconnectNotification == DriveDisconnectNotificationMode::repeated ? 1
+                                                                                               : 0;
+}
+
+void GeneralSettingsViewModel::setDriveCheckInterval(double seconds) {
+    if (!std::isfinite(seconds))
+        return;
+    const auto whole = static_cast<std::int64_t>(
+        std::clamp(std::trunc(seconds), double(minimumInterval), double(maximumInterval)));
+    if (whole == m_settings.driveCheckIntervalSeconds)
+        return;
+    m_settings.driveCheckIntervalSeconds = whole;
+    AppSettings stored = m_deps.defaults.appSettings();
+    stored.driveCheckIntervalSeconds = whole;
+    m_deps.defaults.setAppSettings(stored);
+    emit changed();
+    m_deps.driveMonitor.restartPolling();
+}
+
+void GeneralSettingsViewModel::setDisconnectNotificationIndex(int index) {
+    const DriveDisconnectNotificationMode mode = index == 1
+                                                     ? DriveDisconnectNotificationMode::repeated
+                                                     : DriveDisconnectNotificationMode::once;
+    if (mode == m_settings.driveDisconnectNotification)
+        return;
+    m_settings.driveDisconnectNotification = mode;
+    AppSettings stored = m_deps.defaults.appSettings();
+    stored.driveDisconnectNotification = mode;
+    m_deps.defaults.setAppSettings(stored);
+    emit changed();
+}
+
+void GeneralSettingsViewModel::chooseLanguage(int index) {
+    const QList<AppLanguage>& languages = AppLanguages::allCases();
+    if (index < 0 || index >= languages.size())
+        return;
+    m_deps.language.changeLanguage(languages.at(index));
+}
+
+void GeneralSettingsViewModel::checkForUpdates() {
+    if (m_deps.checkForUpdates)
+        m_deps.checkForUpdates();
+}
+
+void GeneralSettingsViewModel::appear() {
+    m_authAvailable = m_deps.auth.isAvailable();
+    m_hasBiometrics = m_deps.auth.hasBiometrics();
+    emit changed();
+    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
+}
+
+// Only the two fields this tab's switches own are written over the stored record, so a change
+// made meanwhile elsewhere (the tray's protection switch) is kept.
+void GeneralSettingsViewModel::save() {
+    AppSettings stored = m_deps.defaults.appSettings();
+    stored.launchAtLogin = m_settings.launchAtLogin;
+    stored.requirePasswordToQuit = m_settings.requirePasswordToQuit;
+    m_deps.defaults.setAppSettings(stored);
+    emit changed();
+    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
+}
