@@ -2,6 +2,7 @@
 
 #include "platform/KeyMonitor.h"
 #include "platform/Logger.h"
+#include "platform/MountChanges.h"
 #include "platform/Notifier.h"
 #include "platform/PowerEvents.h"
 #include "platform/SelfActivation.h"
@@ -76,6 +77,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 6. The updater joins here.
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
+    m_defaults.setDamageHandler([self](const QString& key, int unreadableRecords) {
+        if (self)
+            self->notifyDamagedList(key, unreadableRecords);
+    });
     // 8. Onboarding joins here.
     // 9.
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
@@ -96,8 +101,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
     // 13.
     m_driveMonitor.startPolling();
-    // 14.
+    // 14. The exec watches follow the protected list.
     m_appMonitor.startMonitoring();
+    connect(&m_apps, &ProtectedAppsManager::changed, &m_appMonitor,
+            &AppMonitorService::refreshLaunchWatches);
     // 15.
     m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
         if (self)
@@ -107,6 +114,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handleDriveUnmounted(drive);
     };
+    // An unplugged drive locks at once, not one interval later.
+    m_ports.mountChanges.setHandler([self] {
+        if (self)
+            self->m_driveMonitor.checkNow();
+    });
 }
 
 void AppDelegate::requestTermination() {
@@ -147,6 +159,20 @@ void AppDelegate::logDriveStates() {
     }
 }
 
+// A damaged stored list silently turning protection off would be worse than any message.
+void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
+    const QString body =
+        unreadableRecords == 0
+            ? m_language.localized(
+                  QStringLiteral("The saved list could not be read and is ignored."))
+            : m_language.text(QStringLiteral("%lld saved records could not be read and are "
+                                             "ignored; the others still apply."),
+                              {unreadableRecords});
+    m_ports.notifier.post(QStringLiteral("unreadable-") + key,
+                          m_language.localized(QStringLiteral("Some saved settings are damaged")),
+                          body, false);
+}
+
 void AppDelegate::setIcon(MenuBarController::IconState state) {
     m_menuBar.setIconState(state);
     m_menuBar.updateIcon();
@@ -157,11 +183,15 @@ void AppDelegate::handlePanic() {
     setIcon(MenuBarController::IconState::idle);
 }
 
+// The card is raised on the next pass of the event loop, so the monitor's kill, which follows
+// this report, never waits for the card's window to be made.
 void AppDelegate::handleDetection(const ProtectedApp& app) {
-    if (m_driveMonitor.isRequiredDriveAvailable(app))
-        return;
-    m_overlays.showDriveRequired(app);
-    setIcon(MenuBarController::IconState::locked);
+    m_ports.scheduler.runLater([self = QPointer<AppDelegate>(this), app] {
+        if (!self || self->m_driveMonitor.isRequiredDriveAvailable(app))
+            return;
+        self->m_overlays.showDriveRequired(app);
+        self->setIcon(MenuBarController::IconState::locked);
+    });
 }
 
 void AppDelegate::handleUnlock() {

@@ -52,6 +52,7 @@ private:
     void installQuitShortcut();
     void logDriveStates();
     void setIcon(MenuBarController::IconState state);
+    void notifyDamagedList(const QString& key, int unreadableRecords);
 
     void handlePanic();
     void handleDetection(const ProtectedApp& app);

@@ -10,6 +10,7 @@ class KeyMonitor;
 class LanguageManager;
 class KeyValueStore;
 class Logger;
+class MountChanges;
 class Notifier;
 class OverlayWindows;
 class PowerEvents;
@@ -48,4 +49,5 @@ struct Ports {
     OverlayWindowsFactory makeOverlayWindows;
     KeyMonitor& keyMonitor;
     SelfActivation& selfActivation;
+    MountChanges& mountChanges;
 };

@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
+#include "platform/linux/MountTableWatcher.h"
 #include "platform/linux/PolkitAuthBackend.h"
 #include "platform/linux/QtKeyMonitor.h"
 #include "platform/linux/QtScheduler.h"
@@ -71,13 +72,14 @@ int main(int argc, char** argv) {
     QtScreens screens;
     QtKeyMonitor keyMonitor;
     QtSelfActivation selfActivation;
+    MountTableWatcher mountChanges;
     const OverlayWindowsFactory makeOverlayWindows = [&](const OverlayViewServices& services) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
     };
     AppDelegate delegate(Ports{scheduler, store, volumes, logger, notifier, powerEvents, appIcons,
                                hotKeys, auth, workspace, screens, makeOverlayWindows, keyMonitor,
-                               selfActivation});
+                               selfActivation, mountChanges});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

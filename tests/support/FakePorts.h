@@ -6,6 +6,7 @@
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeKeyMonitor.h"
+#include "fakes/FakeMountChanges.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
@@ -45,13 +46,15 @@ struct FakePorts {
     FakeOverlayWindows overlayWindows;
     FakeKeyMonitor keyMonitor;
     FakeSelfActivation selfActivation;
+    FakeMountChanges mountChanges;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
             return std::make_unique<OverlayWindowsProxy>(overlayWindows);
         };
-        return Ports{scheduler,  store,         volumes, logger,    notifier, powerEvents,
-                     appIcons,   hotKeys,       auth,    workspace, screens,  makeOverlayWindows,
-                     keyMonitor, selfActivation};
+        return Ports{scheduler,  store,          volumes,     logger,
+                     notifier,   powerEvents,    appIcons,    hotKeys,
+                     auth,       workspace,      screens,     makeOverlayWindows,
+                     keyMonitor, selfActivation, mountChanges};
     }
 };
