@@ -161,13 +161,11 @@ void AppDelegate::logDriveStates() {
 
 // A damaged stored list silently turning protection off would be worse than any message.
 void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
-    const QString body =
-        unreadableRecords == 0
-            ? m_language.localized(
-                  QStringLiteral("The saved list could not be read and is ignored."))
-            : m_language.text(QStringLiteral("%lld saved records could not be read and are "
-                                             "ignored; the others still apply."),
-                              {unreadableRecords});
+    QString body =
+        m_language.localized(QStringLiteral("The saved list is unreadable and ignored."));
+    if (unreadableRecords > 0)
+        body = m_language.text(QStringLiteral("%lld saved records are unreadable; the rest apply."),
+                               {unreadableRecords});
     m_ports.notifier.post(QStringLiteral("unreadable-") + key,
                           m_language.localized(QStringLiteral("Some saved settings are damaged")),
                           body, false);

@@ -138,8 +138,7 @@ private slots:
                  (QList<RunningApplication>{editor, viewer}));
         QCOMPARE(program.fakes.notifier.posts.size(), 1);
         QCOMPARE(program.fakes.notifier.posts.first().body,
-                 QStringLiteral("1 saved records could not be read and are ignored; the others "
-                                "still apply."));
+                 QStringLiteral("1 saved records are unreadable; the rest apply."));
     }
 
     void unmountCoversOnlyTheFirstRunningEnabledApp() {
