@@ -3,6 +3,7 @@
 #include "platform/ApplicationBus.h"
 #include "platform/KeyMonitor.h"
 #include "platform/Logger.h"
+#include "platform/MountChanges.h"
 #include "platform/Notifier.h"
 #include "platform/PowerEvents.h"
 #include "platform/SelfActivation.h"
@@ -99,6 +100,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     startUpdater();
     // 7.
     m_ports.notifier.requestPermission([](bool) {});
+    m_defaults.setDamageHandler([self](const QString& key, int unreadableRecords) {
+        if (self)
+            self->notifyDamagedList(key, unreadableRecords);
+    });
     // 8.
     m_onboarding.showIfNeeded();
     // 9.
@@ -121,8 +126,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
     // 13.
     m_driveMonitor.startPolling();
-    // 14.
+    // 14. The exec watches follow the protected list.
     m_appMonitor.startMonitoring();
+    connect(&m_apps, &ProtectedAppsManager::changed, &m_appMonitor,
+            &AppMonitorService::refreshLaunchWatches);
     // 15.
     m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
         if (self)
@@ -132,6 +139,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handleDriveUnmounted(drive);
     };
+    // An unplugged drive locks at once, not one interval later.
+    m_ports.mountChanges.setHandler([self] {
+        if (self)
+            self->m_driveMonitor.checkNow();
+    });
 }
 
 void AppDelegate::requestTermination() {
@@ -196,6 +208,18 @@ void AppDelegate::logDriveStates() {
     }
 }
 
+// A damaged stored list silently turning protection off would be worse than any message.
+void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
+    QString body =
+        m_language.localized(QStringLiteral("The saved list is unreadable and ignored."));
+    if (unreadableRecords > 0)
+        body = m_language.text(QStringLiteral("%lld saved records are unreadable; the rest apply."),
+                               {unreadableRecords});
+    m_ports.notifier.post(QStringLiteral("unreadable-") + key,
+                          m_language.localized(QStringLiteral("Some saved settings are damaged")),
+                          body, false);
+}
+
 void AppDelegate::setIcon(MenuBarController::IconState state) {
     m_menuBar.setIconState(state);
     m_menuBar.updateIcon();
@@ -206,11 +230,15 @@ void AppDelegate::handlePanic() {
     setIcon(MenuBarController::IconState::idle);
 }
 
+// The card is raised on the next pass of the event loop, so the monitor's kill, which follows
+// this report, never waits for the card's window to be made.
 void AppDelegate::handleDetection(const ProtectedApp& app) {
-    if (m_driveMonitor.isRequiredDriveAvailable(app))
-        return;
-    m_overlays.showDriveRequired(app);
-    setIcon(MenuBarController::IconState::locked);
+    m_ports.scheduler.runLater([self = QPointer<AppDelegate>(this), app] {
+        if (!self || self->m_driveMonitor.isRequiredDriveAvailable(app))
+            return;
+        self->m_overlays.showDriveRequired(app);
+        self->setIcon(MenuBarController::IconState::locked);
+    });
 }
 
 void AppDelegate::handleUnlock() {

@@ -63,6 +63,7 @@ private:
     void installQuitShortcut();
     void logDriveStates();
     void setIcon(MenuBarController::IconState state);
+    void notifyDamagedList(const QString& key, int unreadableRecords);
 
     void startUpdater();
     void createSettingsWindowController();

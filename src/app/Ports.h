@@ -16,6 +16,7 @@ class KeyValueStore;
 class Logger;
 class MenuBarWindows;
 class DesktopAppearance;
+class MountChanges;
 class Notifier;
 class OverlayWindows;
 class PowerEvents;
@@ -73,4 +74,5 @@ struct Ports {
     SettingsWindowsFactory makeSettingsWindows;
     Updater& updater;
     UpdateWindowFactory makeUpdateWindow;
+    MountChanges& mountChanges;
 };

@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
+#include "platform/linux/MountTableWatcher.h"
 #include "platform/linux/PolkitAuthBackend.h"
 #include "platform/linux/PortalDesktopAppearance.h"
 #include "platform/linux/QtKeyMonitor.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     QtScreens screens;
     QtKeyMonitor keyMonitor;
     QtSelfActivation selfActivation;
+    MountTableWatcher mountChanges;
     const OverlayWindowsFactory makeOverlayWindows = [&](const OverlayViewServices& services) {
         return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
             services.apps, services.drives, workspace, services.language, appIcons, logger});
@@ -132,7 +134,8 @@ int main(int argc, char** argv) {
                                loginItems,
                                makeSettingsWindows,
                                updater,
-                               makeUpdateWindow});
+                               makeUpdateWindow,
+                               mountChanges});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

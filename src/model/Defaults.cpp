@@ -3,8 +3,10 @@
 #include "platform/KeyValueStore.h"
 #include "platform/Logger.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <utility>
 
 namespace {
 
@@ -21,19 +23,24 @@ std::optional<QJsonDocument> parse(const QByteArray& bytes) {
     return document;
 }
 
-// The whole list fails when one record fails: there is no per-record recovery.
-template <typename Record> std::optional<QList<Record>> decodeList(const QByteArray& bytes) {
+template <typename Record> struct DecodedList {
+    QList<Record> records;
+    int unreadable = 0;
+};
+
+// Record by record: one damaged record costs only itself. Nothing when the bytes are no list.
+template <typename Record> std::optional<DecodedList<Record>> decodeList(const QByteArray& bytes) {
     const auto document = parse(bytes);
     if (!document || !document->isArray())
         return std::nullopt;
-    QList<Record> records;
+    DecodedList<Record> decoded;
     for (const QJsonValue& value : document->array()) {
-        auto record = Record::fromJson(value);
-        if (!record)
-            return std::nullopt;
-        records.append(std::move(*record));
+        if (auto record = Record::fromJson(value))
+            decoded.records.append(std::move(*record));
+        else
+            ++decoded.unreadable;
     }
-    return records;
+    return decoded;
 }
 
 std::optional<AppSettings> decodeSettings(const QByteArray& bytes) {
@@ -50,11 +57,15 @@ template <typename Record> QByteArray encodeList(const QList<Record>& records) {
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
+template <typename Record> bool readsInFull(const QByteArray& bytes) {
+    const auto decoded = decodeList<Record>(bytes);
+    return decoded && decoded->unreadable == 0;
+}
 bool appsDecode(const QByteArray& bytes) {
-    return decodeList<ProtectedApp>(bytes).has_value();
+    return readsInFull<ProtectedApp>(bytes);
 }
 bool drivesDecode(const QByteArray& bytes) {
-    return decodeList<ProtectedDrive>(bytes).has_value();
+    return readsInFull<ProtectedDrive>(bytes);
 }
 bool settingsDecode(const QByteArray& bytes) {
     return decodeSettings(bytes).has_value();
@@ -66,10 +77,22 @@ Defaults::Defaults(KeyValueStore& store, Logger& logger)
     : m_store(store)
     , m_logger(logger) {}
 
+template <typename Record> QList<Record> Defaults::readList(const QString& key) const {
+    const auto bytes = m_store.bytes(key);
+    if (!bytes)
+        return {};
+    auto decoded = decodeList<Record>(*bytes);
+    if (!decoded) {
+        noticeDamage(key, *bytes, 0);
+        return {};
+    }
+    if (decoded->unreadable > 0)
+        noticeDamage(key, *bytes, decoded->unreadable);
+    return std::move(decoded->records);
+}
+
 QList<ProtectedApp> Defaults::protectedApps() const {
-    const auto bytes = m_store.bytes(appsKey);
-    return bytes ? decodeList<ProtectedApp>(*bytes).value_or(QList<ProtectedApp>{})
-                 : QList<ProtectedApp>{};
+    return readList<ProtectedApp>(appsKey);
 }
 
 void Defaults::setProtectedApps(const QList<ProtectedApp>& apps) {
@@ -77,9 +100,7 @@ void Defaults::setProtectedApps(const QList<ProtectedApp>& apps) {
 }
 
 QList<ProtectedDrive> Defaults::protectedDrives() const {
-    const auto bytes = m_store.bytes(drivesKey);
-    return bytes ? decodeList<ProtectedDrive>(*bytes).value_or(QList<ProtectedDrive>{})
-                 : QList<ProtectedDrive>{};
+    return readList<ProtectedDrive>(drivesKey);
 }
 
 void Defaults::setProtectedDrives(const QList<ProtectedDrive>& drives) {
@@ -102,6 +123,33 @@ bool Defaults::hasCompletedOnboarding() const {
 
 void Defaults::setHasCompletedOnboarding(bool completed) {
     m_store.setBoolean(onboardingKey, completed);
+}
+
+void Defaults::setDamageHandler(DamageHandler handler) {
+    m_onDamage = std::move(handler);
+    if (!m_onDamage)
+        return;
+    const QList<Damage> waiting = std::exchange(m_waitingDamage, {});
+    for (const Damage& damage : waiting)
+        m_onDamage(damage.key, damage.unreadableRecords);
+}
+
+// The lists are read at every event; each damaged value is told once, when first met.
+void Defaults::noticeDamage(const QString& key, const QByteArray& bytes,
+                            int unreadableRecords) const {
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    if (m_toldDamage.value(key) == digest)
+        return;
+    m_toldDamage.insert(key, digest);
+    if (unreadableRecords == 0)
+        m_logger.log(QStringLiteral("[Velmora] Stored %1 could not be read").arg(key));
+    else
+        m_logger.log(QStringLiteral("[Velmora] Stored %1: %2 record(s) could not be read")
+                         .arg(key, QString::number(unreadableRecords)));
+    if (m_onDamage)
+        m_onDamage(key, unreadableRecords);
+    else
+        m_waitingDamage.append(Damage{key, unreadableRecords});
 }
 
 QString Defaults::unreadableKey(const QString& key) {

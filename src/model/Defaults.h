@@ -4,7 +4,9 @@
 #include "model/ProtectedApp.h"
 #include "model/ProtectedDrive.h"
 
+#include <QHash>
 #include <QList>
+#include <functional>
 
 class KeyValueStore;
 class Logger;
@@ -15,7 +17,12 @@ class Defaults {
 public:
     Defaults(KeyValueStore& store, Logger& logger);
 
-    // Undecodable lists read as empty, undecodable settings as AppSettings().
+    // Told the key of a damaged list and how many of its records could not be read; 0 when the
+    // list itself could not be read.
+    using DamageHandler = std::function<void(const QString& key, int unreadableRecords)>;
+
+    // Lists keep the records that decode; bytes that are no list read as empty, undecodable
+    // settings as AppSettings().
     QList<ProtectedApp> protectedApps() const;
     void setProtectedApps(const QList<ProtectedApp>& apps);
     QList<ProtectedDrive> protectedDrives() const;
@@ -26,11 +33,23 @@ public:
     void setHasCompletedOnboarding(bool completed);
 
     static QString unreadableKey(const QString& key);
+    // Damage met before a handler was set is told when it is set.
+    void setDamageHandler(DamageHandler handler);
 
 private:
+    struct Damage {
+        QString key;
+        int unreadableRecords = 0;
+    };
+
+    template <typename Record> QList<Record> readList(const QString& key) const;
+    void noticeDamage(const QString& key, const QByteArray& bytes, int unreadableRecords) const;
     void write(const QString& key, const QByteArray& json, bool (*decodes)(const QByteArray&));
     bool keepUnreadable(const QString& key, bool (*decodes)(const QByteArray&));
 
     KeyValueStore& m_store;
     Logger& m_logger;
+    DamageHandler m_onDamage;
+    mutable QHash<QString, QByteArray> m_toldDamage;
+    mutable QList<Damage> m_waitingDamage;
 };

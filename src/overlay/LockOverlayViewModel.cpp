@@ -10,13 +10,24 @@ LockOverlayViewModel::LockOverlayViewModel(Dependencies dependencies, OverlayCon
     : QObject(parent)
     , m_deps(dependencies)
     , m_content(std::move(content))
-    , m_driveName(lookUpDriveName()) {
+    , m_appName(shownName(m_content.appName))
+    , m_driveName(shownName(lookUpDriveName())) {
     connect(&m_deps.language, &LanguageManager::currentLanguageChanged, this,
             &LockOverlayViewModel::textsChanged);
 }
 
+QString LockOverlayViewModel::shownName(const QString& name) {
+    if (name.size() <= maxShownNameLength)
+        return name;
+    qsizetype cut = maxShownNameLength - 1;
+    // Never split a character made of two UTF-16 units.
+    if (name.at(cut - 1).isHighSurrogate())
+        --cut;
+    return name.left(cut) + QChar(0x2026);
+}
+
 QString LockOverlayViewModel::title() const {
-    return m_deps.language.text(QStringLiteral("%@ 无法启动"), {m_content.appName});
+    return m_deps.language.text(QStringLiteral("%@ 无法启动"), {m_appName});
 }
 
 QString LockOverlayViewModel::driveLine() const {
@@ -24,8 +35,7 @@ QString LockOverlayViewModel::driveLine() const {
 }
 
 QString LockOverlayViewModel::hint() const {
-    return m_deps.language.text(QStringLiteral("请连接移动硬盘后，再次尝试启动 %@。"),
-                                {m_content.appName});
+    return m_deps.language.text(QStringLiteral("请连接移动硬盘后，再次尝试启动 %@。"), {m_appName});
 }
 
 QString LockOverlayViewModel::forceQuitTitle() const {

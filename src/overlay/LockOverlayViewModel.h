@@ -31,11 +31,14 @@ public:
     };
 
     static QString unknownDriveName() { return QStringLiteral("未知硬盘"); }
+    // Longer names are cut with an ellipsis: laying out megabytes of text would stall the card.
+    static constexpr qsizetype maxShownNameLength = 200;
+    static QString shownName(const QString& name);
 
     LockOverlayViewModel(Dependencies dependencies, OverlayContent content,
                          QObject* parent = nullptr);
 
-    QString appName() const { return m_content.appName; }
+    QString appName() const { return m_appName; }
     QString bundleIdentifier() const { return m_content.bundleIdentifier; }
     QString driveName() const { return m_driveName; }
     QString title() const;
@@ -55,6 +58,7 @@ private:
 
     Dependencies m_deps;
     OverlayContent m_content;
+    QString m_appName;
     QString m_driveName;
     bool m_forceQuitPressed = false;
 };

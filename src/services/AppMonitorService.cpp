@@ -12,6 +12,9 @@ namespace {
 
 constexpr double pollIntervalSeconds = 0.2;
 constexpr double startupCheckDelaySeconds = 1.5;
+// After an exec is seen, the new process may still be a launcher becoming its program: look again
+// at these delays (seconds), about 50 ms in all.
+constexpr double launchScanDelays[] = {0.002, 0.006, 0.012, 0.025, 0.05};
 
 } // namespace
 
@@ -34,6 +37,9 @@ AppMonitorService::~AppMonitorService() {
         m_scheduler.cancel(*m_pollTimer);
     if (m_startupCheck)
         m_scheduler.cancel(*m_startupCheck);
+    for (const Scheduler::Handle scan : m_launchScans)
+        m_scheduler.cancel(scan);
+    m_workspace.setLaunchHandler(nullptr);
     m_workspace.setActivationHandler(nullptr);
     m_workspace.setTerminationHandler(nullptr);
 }
@@ -45,12 +51,23 @@ void AppMonitorService::startMonitoring() {
         [this](const RunningApplication& app) { handleTermination(app); });
     for (const RunningApplication& app : m_workspace.runningApplications())
         m_knownPIDs.insert(app.processIdentifier);
+    m_workspace.setLaunchHandler([this] { handleLaunchSeen(); });
+    refreshLaunchWatches();
     m_pollTimer = m_scheduler.repeating(pollIntervalSeconds, [this] { pollForNewApps(); });
     m_logger.log(QStringLiteral("[Velmora] App monitor started (polling + activation)"));
     m_startupCheck = m_scheduler.once(startupCheckDelaySeconds, [this] {
         m_startupCheck.reset();
         checkRunningApps();
     });
+}
+
+void AppMonitorService::refreshLaunchWatches() {
+    QSet<QString> watched;
+    for (const ProtectedApp& app : m_defaults.protectedApps()) {
+        if (app.isEnabled && !SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
+            watched.insert(app.bundleIdentifier);
+    }
+    m_workspace.watchLaunches(watched);
 }
 
 QVariant AppMonitorService::detectedAppValue() const {
@@ -100,12 +117,20 @@ void AppMonitorService::pollForNewApps() {
     }
 }
 
+void AppMonitorService::handleLaunchSeen() {
+    for (const Scheduler::Handle scan : std::as_const(m_launchScans))
+        m_scheduler.cancel(scan);
+    m_launchScans.clear();
+    pollForNewApps();
+    for (const double delay : launchScanDelays)
+        m_launchScans.append(m_scheduler.once(delay, [this] { pollForNewApps(); }));
+}
+
+// A new process is killed whenever its drive is missing; the pending mark and a showing overlay
+// only spare the user a second report. Otherwise activation, which often comes first, or a card
+// already up would let a launch through.
 void AppMonitorService::handleNewProcess(const RunningApplication& app, const QString& bundleID) {
     if (SafetyManager::systemBlacklist().contains(bundleID))
-        return;
-    if (m_overlay.isShowing())
-        return;
-    if (m_pendingLockBundleIDs.contains(bundleID))
         return;
     const auto record = eligibleRecord(bundleID);
     if (!record)
@@ -120,7 +145,8 @@ void AppMonitorService::handleNewProcess(const RunningApplication& app, const QS
     }
     m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
                      .arg(drive->name, record->name, QString::number(app.processIdentifier)));
-    report(*record);
+    if (!m_overlay.isShowing() && !m_pendingLockBundleIDs.contains(bundleID))
+        report(*record);
     m_workspace.forceTerminate(app);
 }
 

@@ -35,6 +35,9 @@ public:
 
     // Called once at launch; there is no stop.
     void startMonitoring();
+    // Watches the starts of the enabled protected applications' programs; called again whenever
+    // the protected list changes.
+    void refreshLaunchWatches();
 
     const std::optional<ProtectedApp>& detectedApp() const { return m_detectedApp; }
     QVariant detectedAppValue() const;
@@ -52,6 +55,8 @@ signals:
 private:
     void handleActivate(const RunningApplication& app);
     void pollForNewApps();
+    // A watched program is being executed: look now and a few times more while it gets going.
+    void handleLaunchSeen();
     void handleNewProcess(const RunningApplication& app, const QString& bundleID);
     void checkRunningApps();
     void handleTermination(const RunningApplication& app);
@@ -74,4 +79,5 @@ private:
     QSet<std::int32_t> m_knownPIDs;
     std::optional<Scheduler::Handle> m_pollTimer;
     std::optional<Scheduler::Handle> m_startupCheck;
+    QList<Scheduler::Handle> m_launchScans;
 };

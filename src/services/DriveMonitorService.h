@@ -39,6 +39,8 @@ public:
     void startPolling();
     // Replaces the poll timer after the interval setting changed.
     void restartPolling();
+    // An extra poll now, for a mount change seen between two polls.
+    void checkNow() { pollDriveStatus(); }
 
     // Whether a mounted volume is this drive; ignores isEnabled. With a recorded UUID only the
     // UUID decides, otherwise the volume name.

@@ -4,6 +4,8 @@
 
 void FakeWorkspace::forceTerminate(const RunningApplication& app) {
     forceTerminated.append(app);
+    if (onForceTerminate)
+        onForceTerminate();
     if (killsSucceed && applications.removeAll(app) > 0)
         m_dying.append(app);
 }

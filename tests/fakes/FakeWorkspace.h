@@ -11,12 +11,17 @@ public:
     void terminate(const RunningApplication& app) override { terminated.append(app); }
     bool activate(const RunningApplication& app) override;
     std::int32_t ownProcessIdentifier() const override { return 1; }
+    void watchLaunches(const QSet<QString>& bundleIdentifiers) override {
+        watchedLaunches = bundleIdentifiers;
+    }
 
     // Adds a running application and returns it.
     RunningApplication launch(const std::optional<QString>& bundleIdentifier);
     // Removes it from the list and delivers its termination.
     void quit(const RunningApplication& app);
     void bringToFront(const RunningApplication& app) { notifyActivated(app); }
+    // A watched program was just executed; its process is listed once `launch` adds it.
+    void announceLaunch() { notifyLaunching(); }
     // Delivers the terminations of the processes killed so far.
     void deliverTerminations();
 
@@ -24,6 +29,9 @@ public:
     QList<RunningApplication> forceTerminated;
     QList<RunningApplication> terminated;
     QList<RunningApplication> activated;
+    QSet<QString> watchedLaunches;
+    // Called at each force-termination, to look at what else has happened by then.
+    std::function<void()> onForceTerminate;
     // When false, force-terminated processes keep running (a process that ignores the kill).
     bool killsSucceed = true;
 

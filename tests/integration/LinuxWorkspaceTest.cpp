@@ -190,6 +190,62 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!isAlive(program), deadlineMs);
     }
 
+    // A launcher that becomes its real program keeps its application; a program of another
+    // application is that one.
+    void execKeepsTheLaunchersIdUnlessTheNewProgramHasOne() {
+        const QString helper = m_app->path(QStringLiteral("helper"));
+        QVERIFY(QFile::copy(InstalledTestApp::program(), helper));
+        QFile::setPermissions(helper, QFile::permissions(helper) | QFileDevice::ExeOwner);
+        const QString launcher = m_app->writeScript(
+            QStringLiteral("exec-helper"), QStringLiteral("sleep 0.3\nexec \"%1\"").arg(helper));
+        const QString other = m_app->writeScript(
+            QStringLiteral("exec-other"),
+            QStringLiteral("sleep 0.3\nexec \"%1\"").arg(InstalledTestApp::program()));
+        m_app->install(QStringLiteral("org.velmora.Launcher"), launcher);
+        m_app->install(QStringLiteral("org.velmora.Other"), other);
+        const pid_t kept = start({launcher});
+        const pid_t changed = start({other});
+        QTRY_COMPARE_WITH_TIMEOUT(idOf(kept), QStringLiteral("org.velmora.Launcher"), deadlineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(idOf(changed), QStringLiteral("org.velmora.Other"), deadlineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessFiles::executable(kept) == helper &&
+                                     idOf(kept) == QStringLiteral("org.velmora.Launcher"),
+                                 deadlineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(idOf(changed), InstalledTestApp::mainId(), deadlineMs);
+        QVERIFY(m_terminated.contains(
+            RunningApplication{changed, QStringLiteral("org.velmora.Other")}));
+        QVERIFY(!m_terminated.contains(
+            RunningApplication{kept, QStringLiteral("org.velmora.Launcher")}));
+    }
+
+    // Starting a watched program is announced as it happens, also after the file was replaced.
+    void executingAWatchedProgramIsAnnouncedAndSurvivesAnUpgrade() {
+        const QString program = m_app->path(QStringLiteral("watched"));
+        QVERIFY(QFile::copy(InstalledTestApp::program(), program));
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        m_app->install(QStringLiteral("org.velmora.Watched"), program);
+        int launches = 0;
+        m_workspace->setLaunchHandler([&] { ++launches; });
+        m_workspace->watchLaunches({QStringLiteral("org.velmora.Watched")});
+        QCOMPARE(m_workspace->watchedLaunchFiles(), QStringList{program});
+
+        start({program});
+        QTRY_VERIFY_WITH_TIMEOUT(launches > 0, deadlineMs);
+
+        // A package upgrade puts a new file in place under the same name.
+        const QString upgrade = program + QStringLiteral(".new");
+        QVERIFY(QFile::copy(InstalledTestApp::program(), upgrade));
+        QVERIFY(::rename(QFile::encodeName(upgrade).constData(),
+                         QFile::encodeName(program).constData()) == 0);
+        // The kernel queued the replacement's events as rename returned.
+        QCoreApplication::processEvents();
+        const int before = launches;
+        start({program});
+        QTRY_VERIFY_WITH_TIMEOUT(launches > before, deadlineMs);
+
+        m_workspace->watchLaunches({});
+        QVERIFY(m_workspace->watchedLaunchFiles().isEmpty());
+    }
+
     void endedAndUnknownProcessesAreNotApplications() {
         const pid_t zombie = ::fork();
         if (zombie == 0)

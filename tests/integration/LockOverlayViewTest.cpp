@@ -76,7 +76,8 @@ private slots:
             QString picture;
         };
         const QList<Case> cases{{longName, true, QStringLiteral("long-name")},
-                                {QStringLiteral("Editor"), false, QStringLiteral("unknown-drive")}};
+                                {QStringLiteral("Editor"), false, QStringLiteral("unknown-drive")},
+                                {QString(100000, u'W'), false, QStringLiteral("huge-name")}};
         for (AppLanguage language : {AppLanguage::english, AppLanguage::chinese}) {
             m_kit->setLanguage(language);
             for (const Case& c : cases) {

@@ -1,16 +1,21 @@
 #include "fakes/CapturingLogger.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayState.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeVolumeSource.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/MountTableWatcher.h"
+#include "platform/linux/ProcessFiles.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "support/InstalledTestApp.h"
+#include "support/XvfbServer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,6 +24,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/mount.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -29,13 +35,61 @@ QString uniqueDriveName() {
     return QStringLiteral("VelmoraTest%1").arg(QCoreApplication::applicationPid());
 }
 
-// Protects the stand-in application, requiring a drive that is not mounted.
-void protectTestApp(Defaults& defaults, Logger& logger) {
+// Protects the stand-in application (and any others named), requiring a drive that is not
+// mounted.
+Defaults& protectTestApp(Defaults& defaults, Logger& logger, const QStringList& otherIds = {}) {
     ProtectedDrivesManager drives(defaults, logger);
     drives.addDrive(uniqueDriveName(), QStringLiteral("/media/velmora-test"), std::nullopt);
-    defaults.setProtectedApps({ProtectedApp{
-        QUuid::createUuid(), InstalledTestApp::mainId(), QStringLiteral("Test App"), QString(),
-        true, drives.drives().first().id, QDateTime::currentDateTimeUtc()}});
+    QList<ProtectedApp> apps;
+    for (const QString& id : QStringList{InstalledTestApp::mainId()} + otherIds)
+        apps.append(ProtectedApp{QUuid::createUuid(), id, QStringLiteral("Test App"), QString(),
+                                 true, drives.drives().first().id,
+                                 QDateTime::currentDateTimeUtc()});
+    defaults.setProtectedApps(apps);
+    return defaults;
+}
+
+bool hasEnded(pid_t pid) {
+    const auto stat = ProcessFiles::stat(pid);
+    return !stat || stat->hasEnded();
+}
+
+// The enforcement graph on the real workspace; drives and timers as the test gives them.
+struct Enforcer {
+    CapturingLogger logger;
+    MemoryStore store;
+    Defaults defaults{store, logger};
+    ProtectedDrivesManager drives;
+    FakeVolumeSource volumes;
+    FakeNotifier notifier;
+    DriveMonitorService driveMonitor;
+    LinuxWorkspace workspace;
+    FakeOverlayState overlay;
+    AppMonitorService monitor;
+    int reports = 0;
+
+    Enforcer(Scheduler& scheduler, const QByteArray& display, const QStringList& otherIds = {})
+        : drives(protectTestApp(defaults, logger, otherIds), logger)
+        , driveMonitor({scheduler, notifier, volumes, drives, defaults, logger})
+        , workspace(logger, DesktopEntryIndex::defaultDataDirs(), display)
+        , monitor(workspace, scheduler, defaults, drives, driveMonitor, overlay, logger) {
+        monitor.onProtectedAppDetected = [this](const ProtectedApp&) { ++reports; };
+        monitor.startMonitoring();
+    }
+};
+
+// Plays the window manager: makes a window the active one.
+void activate(const QByteArray& display, xcb_window_t window) {
+    xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const char* name = "_NET_ACTIVE_WINDOW";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atom->atom, XCB_ATOM_WINDOW, 32, 1,
+                        &window);
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    xcb_disconnect(connection);
 }
 
 bool wasKilled(const QProcess& process) {
@@ -117,10 +171,105 @@ private slots:
         const QString launched = QStringLiteral(
             "[Velmora] Protected app launched (drive available): Test App (org.velmora.TestApp)");
         QTRY_VERIFY_WITH_TIMEOUT(logger.lines.contains(launched), deadlineMs);
+        // The decision may come before QProcess has heard that its child started.
+        QVERIFY(free.waitForStarted(deadlineMs));
         QCOMPARE(free.state(), QProcess::Running);
         QCOMPARE(reports, 1);
         free.kill();
         free.waitForFinished(deadlineMs);
+    }
+
+    // The window is up and active before the poll first meets the process, as a GTK app's is:
+    // the activation reports it, and the poll still kills it. Every time.
+    void activationBeforeThePollNeverSavesALaunch() {
+        XvfbServer server;
+        if (!server.start())
+            QSKIP(qPrintable(server.error()));
+        FakeScheduler scheduler;
+        Enforcer enforcer(scheduler, server.display());
+        // Only the poll: the exec watch would kill before the window could map.
+        enforcer.workspace.watchLaunches({});
+        constexpr int launches = 50;
+        int survivors = 0;
+        for (int launch = 0; launch < launches; ++launch) {
+            QProcess app;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(server.display()));
+            app.setProcessEnvironment(environment);
+            app.start(InstalledTestApp::program(), {QStringLiteral("--window")});
+            QVERIFY(app.waitForStarted(deadlineMs));
+            QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine(), deadlineMs);
+            activate(server.display(), app.readLine().trimmed().toUInt());
+            QTRY_COMPARE_WITH_TIMEOUT(enforcer.reports, launch + 1, deadlineMs);
+            scheduler.advance(0.2);
+            if (!app.waitForFinished(deadlineMs) || !wasKilled(app))
+                ++survivors;
+            // Its end clears the pending mark, so the next launch is reported again.
+            QTRY_VERIFY_WITH_TIMEOUT(enforcer.monitor.pendingLockBundleIDs().isEmpty(), deadlineMs);
+        }
+        QCOMPARE(survivors, 0);
+    }
+
+    // With a card up, nothing protected starts: not a second app, not a double-forked child, not
+    // a launcher script that becomes an unlisted program.
+    void whileACardIsUpEveryLaunchIsKilled() {
+        const QString second = m_app->path(QStringLiteral("second-app"));
+        const QString helper = m_app->path(QStringLiteral("helper"));
+        for (const QString& copy : {second, helper}) {
+            QVERIFY(QFile::copy(InstalledTestApp::program(), copy));
+            QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);
+        }
+        m_app->install(QStringLiteral("org.velmora.Second"), second);
+        const QString pidFile = m_app->path(QStringLiteral("grandchild.pid"));
+        const QString doubleFork =
+            m_app->writeScript(QStringLiteral("double-fork"),
+                               QStringLiteral("(\"%1\" >/dev/null 2>&1 & echo $! > \"%2\")\nexit 0")
+                                   .arg(InstalledTestApp::program(), pidFile));
+        const QString launcher = m_app->writeScript(
+            QStringLiteral("exec-launcher"), QStringLiteral("sleep 0.1\nexec \"%1\"").arg(helper));
+        m_app->install(QStringLiteral("org.velmora.ExecLauncher"), launcher);
+
+        QtScheduler scheduler;
+        Enforcer enforcer(
+            scheduler, "no-display:0",
+            {QStringLiteral("org.velmora.Second"), QStringLiteral("org.velmora.ExecLauncher")});
+        enforcer.overlay.showing = true;
+        QProcess secondApp;
+        secondApp.start(second);
+        QTRY_VERIFY_WITH_TIMEOUT(wasKilled(secondApp), deadlineMs);
+
+        QProcess forking;
+        forking.start(doubleFork);
+        QVERIFY(forking.waitForFinished(deadlineMs));
+        pid_t grandchild = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QFile file(pidFile);
+                grandchild = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+                return grandchild > 0;
+            }(),
+            deadlineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(hasEnded(grandchild), deadlineMs);
+
+        QProcess execLauncher;
+        execLauncher.start(launcher);
+        QTRY_VERIFY_WITH_TIMEOUT(wasKilled(execLauncher), deadlineMs);
+        QCOMPARE(enforcer.reports, 0);
+        QVERIFY2(enforcer.logger.lines.filter(QStringLiteral("killing new process")).size() == 3,
+                 qPrintable(enforcer.logger.lines.join(u'\n')));
+    }
+
+    void mountChangesAreSeenAsTheyHappen() {
+        MountTableWatcher watcher;
+        QVERIFY(watcher.isWatching());
+        int changes = 0;
+        watcher.setHandler([&] { ++changes; });
+        const int before = changes;
+        TestVolume volume(uniqueDriveName());
+        if (!volume.error().isEmpty())
+            QSKIP(qPrintable(QStringLiteral("mounting a tmpfs is not permitted here: ") +
+                             volume.error()));
+        QTRY_VERIFY_WITH_TIMEOUT(changes > before, deadlineMs);
     }
 
     // The program as the user starts it enforces protection on its own.

@@ -10,6 +10,7 @@
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeLoginItems.h"
 #include "fakes/FakeMenuBarWindows.h"
+#include "fakes/FakeMountChanges.h"
 #include "fakes/FakeNotifier.h"
 #include "fakes/FakeOnboardingWindows.h"
 #include "fakes/FakeOverlayWindows.h"
@@ -89,6 +90,7 @@ struct FakePorts {
     FakeSettingsWindows settingsWindows;
     FakeUpdater updater;
     FakeUpdateWindow updateWindow;
+    FakeMountChanges mountChanges;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -125,6 +127,7 @@ struct FakePorts {
                      loginItems,
                      makeSettingsWindows,
                      updater,
-                     makeUpdateWindow};
+                     makeUpdateWindow,
+                     mountChanges};
     }
 };

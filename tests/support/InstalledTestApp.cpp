@@ -20,11 +20,15 @@ QString InstalledTestApp::install(const QString& id, const QString& exec) {
 }
 
 QString InstalledTestApp::writeLauncherScript(const QString& name) {
+    return writeScript(name, QStringLiteral("\"%1\" &\nwait").arg(program()));
+}
+
+QString InstalledTestApp::writeScript(const QString& name, const QString& body) {
     const QString file = path(name);
     QFile script(file);
     if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(file));
-    script.write(QStringLiteral("#!/bin/sh\n\"%1\" &\nwait\n").arg(program()).toUtf8());
+    script.write(QStringLiteral("#!/bin/sh\n%1\n").arg(body).toUtf8());
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     return file;

@@ -19,6 +19,8 @@ public:
     QString install(const QString& id, const QString& exec);
     // A shell script that starts the stand-in as its child and waits for it.
     QString writeLauncherScript(const QString& name);
+    // An executable shell script with this body.
+    QString writeScript(const QString& name, const QString& body);
 
 private:
     QTemporaryDir m_dir;

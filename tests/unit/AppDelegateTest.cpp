@@ -97,7 +97,11 @@ private slots:
         program.start();
 
         const RunningApplication editor = program.fakes.workspace.launch(editorID);
+        // The kill comes first; the card follows on the next pass of the loop.
+        std::size_t overlaysAtKill = 99;
+        program.fakes.workspace.onForceTerminate = [&] { overlaysAtKill = program.openOverlays(); };
         program.fakes.scheduler.advance(0.2);
+        QCOMPARE(overlaysAtKill, std::size_t(0));
         QCOMPARE(program.fakes.workspace.forceTerminated, QList<RunningApplication>{editor});
         QCOMPARE(program.openOverlays(), std::size_t(1));
         QCOMPARE(program.icon(), MenuBarController::IconState::locked);
@@ -105,14 +109,43 @@ private slots:
         program.fakes.scheduler.advance(4.8); // the first drive poll records the drive as missing
         QCOMPARE(program.fakes.notifier.posts.size(), 1);
 
+        // A mount change is checked at once, not at the next poll.
         program.plugVault();
-        program.fakes.scheduler.advance(5);
+        program.fakes.mountChanges.change();
         QCOMPARE(program.openOverlays(), std::size_t(0));
         QCOMPARE(program.icon(), MenuBarController::IconState::active);
         QCOMPARE(program.fakes.notifier.posts.last().title, QStringLiteral("硬盘已连接"));
         program.fakes.scheduler.advance(0.15);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora] App not running, skipping activation: org.example.Editor")));
+    }
+
+    // One record whose drive is no UUID must not switch protection off for the others.
+    void oneDamagedRecordLeavesTheOthersEnforcedAndIsNotifiedOnce() {
+        Program program;
+        const QString vault = program.vault().id.toString(QUuid::WithoutBraces).toUpper();
+        const QString record = QStringLiteral(
+            R"({"id":"%1","bundleIdentifier":"%2","name":"%2","path":"/p","isEnabled":true,)"
+            R"("requiredDriveID":"%3","dateAdded":1})");
+        program.fakes.store.values.insert(
+            QStringLiteral("protectedApps"),
+            QStringLiteral("[%1,%2,%3]")
+                .arg(
+                    record.arg(QUuid::createUuid().toString(QUuid::WithoutBraces), editorID, vault),
+                    record.arg(QUuid::createUuid().toString(QUuid::WithoutBraces),
+                               QStringLiteral("org.example.Broken"), QStringLiteral("not-a-uuid")),
+                    record.arg(QUuid::createUuid().toString(QUuid::WithoutBraces), viewerID, vault))
+                .toUtf8());
+        program.delegate = std::make_unique<AppDelegate>(program.fakes.ports());
+        program.start();
+        const RunningApplication editor = program.fakes.workspace.launch(editorID);
+        const RunningApplication viewer = program.fakes.workspace.launch(viewerID);
+        program.fakes.scheduler.advance(0.2);
+        QCOMPARE(program.fakes.workspace.forceTerminated,
+                 (QList<RunningApplication>{editor, viewer}));
+        QCOMPARE(program.fakes.notifier.posts.size(), 1);
+        QCOMPARE(program.fakes.notifier.posts.first().body,
+                 QStringLiteral("1 saved records are unreadable; the rest apply."));
     }
 
     void unmountCoversOnlyTheFirstRunningEnabledApp() {
@@ -162,6 +195,7 @@ private slots:
         program.start();
         program.fakes.scheduler.advance(5); // both drives recorded as disconnected
         program.fakes.workspace.bringToFront(program.fakes.workspace.launch(editorID));
+        program.fakes.scheduler.advance(0);
         QCOMPARE(program.openOverlays(), std::size_t(1));
 
         program.fakes.volumes.mount(QStringLiteral("Other"), QStringLiteral("OTHER-UUID"));
@@ -175,6 +209,7 @@ private slots:
         program.protect(editorID, QStringLiteral("Editor"), program.vault().id);
         program.start();
         program.fakes.workspace.bringToFront(program.fakes.workspace.launch(editorID));
+        program.fakes.scheduler.advance(0);
         QCOMPARE(program.openOverlays(), std::size_t(1));
 
         QVERIFY(program.fakes.hotKeys.press(32, 0x1B00));

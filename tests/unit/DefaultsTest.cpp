@@ -124,9 +124,22 @@ private slots:
         QCOMPARE(defaults->appSettings().driveCheckIntervalSeconds, 30);
     }
 
-    void oneBadRecordEmptiesTheListButItsBytesAreKept() {
+    void oneBadRecordCostsOnlyItselfIsToldOnceAndItsBytesAreKept() {
+        QList<std::pair<QString, int>> told;
+        defaults->setDamageHandler([&](const QString& key, int unreadable) {
+            told.append({key, unreadable});
+        });
         store.values.insert(QStringLiteral("protectedApps"), threeAppsOneWithoutPath);
-        QVERIFY(defaults->protectedApps().isEmpty());
+        for (int read = 0; read < 3; ++read) {
+            const QList<ProtectedApp> apps = defaults->protectedApps();
+            QCOMPARE(apps.size(), 2);
+            QCOMPARE(apps.at(0).bundleIdentifier, QStringLiteral("a"));
+            QCOMPARE(apps.at(1).bundleIdentifier, QStringLiteral("c"));
+        }
+        QCOMPARE(told, (QList<std::pair<QString, int>>{{QStringLiteral("protectedApps"), 1}}));
+        QCOMPARE(logger.lines,
+                 QStringList{QStringLiteral(
+                     "[Velmora] Stored protectedApps: 1 record(s) could not be read")});
         QCOMPARE(store.values.value(QStringLiteral("protectedApps")).toByteArray(),
                  threeAppsOneWithoutPath);
 
@@ -135,8 +148,19 @@ private slots:
                  threeAppsOneWithoutPath);
         QCOMPARE(store.values.value(QStringLiteral("protectedApps")).toByteArray(),
                  QByteArray("[]"));
-        QCOMPARE(logger.lines.size(), 1);
-        QVERIFY(logger.lines.first().contains(QStringLiteral("protectedApps.unreadable")));
+        QCOMPARE(logger.lines.size(), 2);
+        QVERIFY(logger.lines.last().contains(QStringLiteral("protectedApps.unreadable")));
+
+        // Damage met before anyone listens is told when someone does; a list that is no list
+        // at all reads empty and is told with no count.
+        Defaults later(store, logger);
+        store.values.insert(QStringLiteral("protectedDrives"), QByteArray("{not json"));
+        QVERIFY(later.protectedDrives().isEmpty());
+        told.clear();
+        later.setDamageHandler([&](const QString& key, int unreadable) {
+            told.append({key, unreadable});
+        });
+        QCOMPARE(told, (QList<std::pair<QString, int>>{{QStringLiteral("protectedDrives"), 0}}));
 
         // A second unreadable value later does not overwrite the first copy.
         store.values.insert(QStringLiteral("protectedApps"), QByteArray("{not json"));

@@ -64,6 +64,25 @@ private slots:
         QCOMPARE(f.model()->driveName(), unknown);
     }
 
+    void longNamesAreCutWithAnEllipsis() {
+        Fixture f;
+        const QString huge(5 * 1024 * 1024, QLatin1Char('x'));
+        f.apps.setApps({f.app(editorID, f.addDrive(huge))});
+        auto model = std::make_unique<LockOverlayViewModel>(
+            LockOverlayViewModel::Dependencies{f.apps, f.drives, f.workspace, f.language},
+            OverlayContent{huge, editorID, {}});
+        const QString cut = QString(199, QLatin1Char('x')) + QChar(0x2026);
+        QCOMPARE(model->appName(), cut);
+        QCOMPARE(model->driveName(), cut);
+        QVERIFY(model->title().size() < 300);
+        // A character of two UTF-16 units at the cut is dropped whole.
+        const QString emoji = QString(198, QLatin1Char('a')) + QStringLiteral("😀") + huge;
+        QCOMPARE(LockOverlayViewModel::shownName(emoji),
+                 QString(198, QLatin1Char('a')) + QChar(0x2026));
+        QCOMPARE(LockOverlayViewModel::shownName(QStringLiteral("Editor")),
+                 QStringLiteral("Editor"));
+    }
+
     void textsFollowTheLanguage() {
         Fixture f;
         f.apps.setApps({f.app(editorID, f.addDrive(QStringLiteral("Vault")))});

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -83,6 +84,15 @@ bool DesktopEntryIndex::runsProgram(const QString& id, const QString& executable
     return m_programsById.value(id).contains(executable);
 }
 
+QStringList DesktopEntryIndex::launchFiles(const QString& id) {
+    rebuildIfStale();
+    QStringList files = m_programsById.value(id);
+    const QString script = m_scriptsById.value(id);
+    if (!script.isEmpty() && !files.contains(script))
+        files.append(script);
+    return files;
+}
+
 QString DesktopEntryIndex::canonicalProgram(const QString& program) {
     if (program.isEmpty())
         return {};
@@ -108,6 +118,7 @@ void DesktopEntryIndex::rebuildIfStale() {
         return;
     m_stale = false;
     m_programsById.clear();
+    m_scriptsById.clear();
     m_candidatesByProgram.clear();
     m_canonicalPrograms.clear();
     for (const QString& dataDir : m_dataDirs)
@@ -141,7 +152,11 @@ void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
     const QString exec = canonicalProgram(entry->execProgram());
     if (!exec.isEmpty()) {
         programs.append(exec);
-        m_candidatesByProgram[exec].append(Candidate{id, entry->execFixedArguments()});
+        const QStringList fixed = entry->execFixedArguments();
+        m_candidatesByProgram[exec].append(Candidate{id, fixed});
+        // "sh /opt/app/run.sh": the interpreter opens its script as it starts.
+        if (!fixed.isEmpty() && fixed.first().startsWith(QLatin1Char('/')))
+            m_scriptsById.insert(id, QFileInfo(fixed.first()).canonicalFilePath());
     }
     const QString tryExec = canonicalProgram(entry->value(QStringLiteral("TryExec")));
     if (!tryExec.isEmpty() && tryExec != exec) {

@@ -25,6 +25,9 @@ public:
     // appear among the process's arguments (so "flatpak run A" is not taken for B).
     std::optional<QString> idForProgram(const QString& executable, const QStringList& arguments);
     bool runsProgram(const QString& id, const QString& executable);
+    // The files executed when the application starts: its programs and, when its Exec runs a
+    // script through an interpreter, that script.
+    QStringList launchFiles(const QString& id);
     // A program as a canonical path, looked up in PATH when it has no folder; empty when missing.
     static QString canonicalProgram(const QString& program);
     // The same, remembered until the index is rebuilt: processes name the same few programs.
@@ -49,6 +52,7 @@ private:
     QFileSystemWatcher m_watcher;
     bool m_stale = true;
     QHash<QString, QStringList> m_programsById;
+    QHash<QString, QString> m_scriptsById;
     QHash<QString, QList<Candidate>> m_candidatesByProgram;
     QHash<QString, QString> m_canonicalPrograms;
 };

@@ -24,10 +24,16 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
     , m_index(std::move(dataDirs))
     , m_resolver(m_index, ProcessFiles::executable(::getpid()))
     , m_exitWatcher([this](pid_t pid) { exited(pid); })
+    , m_execWatcher([this] { notifyLaunching(); })
     , m_pidfdSupported(ProcessExitWatcher::isSupported()) {
     if (!m_pidfdSupported)
         m_logger.log(QStringLiteral("[Velmora] pidfd is not available; ended applications are "
                                     "noticed at the next look"));
+    if (!m_execWatcher.isSupported())
+        m_logger.log(QStringLiteral("[Velmora] inotify is not available; new applications are "
+                                    "noticed at the next look"));
+    // Installed or upgraded applications may run other files.
+    connect(&m_index, &DesktopEntryIndex::changed, this, &LinuxWorkspace::updateLaunchWatches);
     connectX11(x11Display);
 }
 
@@ -82,6 +88,22 @@ std::int32_t LinuxWorkspace::ownProcessIdentifier() const {
     return ::getpid();
 }
 
+void LinuxWorkspace::watchLaunches(const QSet<QString>& bundleIdentifiers) {
+    m_launchIds = bundleIdentifiers;
+    updateLaunchWatches();
+}
+
+void LinuxWorkspace::updateLaunchWatches() {
+    QStringList files;
+    for (const QString& id : std::as_const(m_launchIds)) {
+        for (const QString& file : m_index.launchFiles(id)) {
+            if (!files.contains(file))
+                files.append(file);
+        }
+    }
+    m_execWatcher.setFiles(files);
+}
+
 LinuxWorkspace::Process& LinuxWorkspace::current(const ProcessScanner::Entry& entry,
                                                  QList<RunningApplication>& ended) {
     const auto found = m_processes.find(entry.pid);
@@ -115,7 +137,8 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
     return process;
 }
 
-// A new program in the same process is a new application: the old one ends here.
+// A launcher that executes its real program keeps its application's ID; only a program that
+// belongs to another application makes a new one, and the old one ends here.
 void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
     const QString executable = ProcessFiles::executable(pid);
     const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
@@ -126,9 +149,18 @@ void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningAp
     process.commandLine = commandLine;
     const std::optional<QString> previous = process.id;
     identify(pid, process);
+    // A child of this program caught before its exec is not this program.
+    if (!process.id && previous && *previous != AppIdResolver::ownId())
+        keepIdentity(pid, process, *previous);
     if (process.id == previous || !previous)
         return;
     ended.append(RunningApplication{pid, previous});
+}
+
+void LinuxWorkspace::keepIdentity(pid_t pid, Process& process, const QString& id) {
+    if (m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
+        return;
+    process.id = id;
 }
 
 void LinuxWorkspace::identify(pid_t pid, Process& process) {

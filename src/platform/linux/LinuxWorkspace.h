@@ -3,6 +3,7 @@
 #include "platform/Workspace.h"
 #include "platform/linux/AppIdResolver.h"
 #include "platform/linux/DesktopEntryIndex.h"
+#include "platform/linux/ExecWatcher.h"
 #include "platform/linux/ProcessExitWatcher.h"
 #include "platform/linux/ProcessFiles.h"
 #include "platform/linux/ProcessScanner.h"
@@ -33,11 +34,13 @@ public:
     void terminate(const RunningApplication& app) override;
     bool activate(const RunningApplication& app) override;
     std::int32_t ownProcessIdentifier() const override;
+    void watchLaunches(const QSet<QString>& bundleIdentifiers) override;
 
     // Whether endings arrive as events (pidfd) rather than at the next look.
     bool watchesExitsAsEvents() const { return m_pidfdSupported; }
     bool seesActivations() const { return m_activeWindows != nullptr; }
     DesktopEntryIndex& applications() { return m_index; }
+    QStringList watchedLaunchFiles() const { return m_execWatcher.watchedFiles(); }
 
 private:
     struct Process {
@@ -55,17 +58,21 @@ private:
     Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
     void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
     void identify(pid_t pid, Process& process);
+    void keepIdentity(pid_t pid, Process& process, const QString& id);
     void forget(pid_t pid, QList<RunningApplication>& ended);
     void exited(pid_t pid);
     void activated(pid_t pid);
     bool signal(pid_t pid, int signalNumber);
     void connectX11(const QByteArray& display);
+    void updateLaunchWatches();
 
     Logger& m_logger;
     DesktopEntryIndex m_index;
     AppIdResolver m_resolver;
     ProcessScanner m_scanner;
     ProcessExitWatcher m_exitWatcher;
+    ExecWatcher m_execWatcher;
+    QSet<QString> m_launchIds;
     bool m_pidfdSupported = false;
     std::unique_ptr<XcbSession> m_x11;
     std::unique_ptr<ActiveWindowWatcher> m_activeWindows;
