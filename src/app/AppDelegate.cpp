@@ -7,10 +7,12 @@
 #include "platform/Notifier.h"
 #include "platform/PowerEvents.h"
 #include "platform/SelfActivation.h"
+#include "platform/StatusItem.h"
 #include "platform/UpdateWindow.h"
 #include "platform/Workspace.h"
 
 #include <QPointer>
+#include <QScreen>
 
 namespace {
 
