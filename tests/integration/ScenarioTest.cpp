@@ -113,6 +113,8 @@ private slots:
             AppSettings settings;
             settings.driveCheckIntervalSeconds = 1;
             defaults.setAppSettings(settings);
+            // A user past the welcome walk.
+            defaults.setHasCompletedOnboarding(true);
             ProtectedDrivesManager drives(defaults, logger);
             drives.addDrive(driveLabel, mountPoint, driveUuid);
             defaults.setProtectedApps({ProtectedApp{

@@ -12,23 +12,20 @@
 
 namespace {
 
-// The welcome walk on fakes; login-item calls are recorded, and fail with `loginItemError`.
+// The welcome walk on fakes, with the real login-item routine over a recording adapter.
 struct Walk : OverlayModelGraph {
     FakeSelfActivation selfActivation;
     FakeOnboardingWindows windows;
-    QList<bool> loginItemCalls;
-    QString loginItemError;
+    FakeLoginItems loginItems;
+    LoginItemService loginItemService{loginItems, defaults, logger};
     std::unique_ptr<OnboardingWindowController> controller = makeController();
 
     std::unique_ptr<OnboardingWindowController> makeController() {
         return std::make_unique<OnboardingWindowController>(
-            OnboardingWindowController::Dependencies{defaults, language, logger, selfActivation,
-                                                     windows.factory(),
-                                                     [this](bool enabled) {
-                                                         loginItemCalls.append(enabled);
-                                                         return loginItemError;
-                                                     },
-                                                     [] { return true; }});
+            OnboardingWindowController::Dependencies{
+                defaults, language, selfActivation, windows.factory(),
+                [this](bool enabled) { loginItemService.saveLaunchAtLogin(enabled); },
+                [] { return true; }});
     }
 
     OnboardingViewModel& model() { return *controller->model(); }

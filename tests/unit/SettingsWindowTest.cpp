@@ -13,6 +13,8 @@ struct Program {
     std::unique_ptr<AppDelegate> delegate;
 
     Program() {
+        // A user past the welcome walk, so only the settings window comes forward.
+        fakes.store.setBoolean(QStringLiteral("hasCompletedOnboarding"), true);
         delegate = std::make_unique<AppDelegate>(fakes.ports());
         delegate->applicationDidFinishLaunching();
         fakes.logger.lines.clear();
