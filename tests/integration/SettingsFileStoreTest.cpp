@@ -87,8 +87,9 @@ private slots:
     // A damaged file is read as far as possible; the original bytes are copied aside before
     // QSettings rewrites the file without the parts it could not parse.
     void damagedFileIsCopiedBeforeTheFirstWrite() {
-        const QByteArray damaged = QByteArray(
-            "\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n", 62);
+        const char raw[] =
+            "\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n";
+        const QByteArray damaged(raw, sizeof(raw) - 1);
         writeFile(path, damaged);
         SettingsFileStore store(path, logger);
         Defaults defaults(store, logger);
