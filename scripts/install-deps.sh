@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config clang-format ccache lld
+    # the sanitizer build and the fuzzing harnesses
+    clang libclang-rt-14-dev
     qt6-base-dev qt6-declarative-dev qt6-svg-dev libblkid-dev libxcb1-dev libx11-dev
     libxcb-keysyms1-dev libxcb-xtest0-dev
     # run: Qt Quick modules, platform plugins, fonts for every interface language

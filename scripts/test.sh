@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, and runs every test through CTest; then builds the same tests
+# with AddressSanitizer and UndefinedBehaviorSanitizer (clang) into build-asan and runs them again,
+# together with a short run of each fuzzing harness.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
-cd build
-ctest --output-on-failure --timeout 600 "$@"
+(cd build && ctest --output-on-failure --timeout 600 "$@")
+
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELMORA_SANITIZE=ON >/dev/null
+cmake --build build-asan
+cd build-asan
+# Leaks are the fuzzers' business; the tests' own ends leave Qt's and the libraries' globals.
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure --timeout 900 "$@"

@@ -21,6 +21,7 @@
 #include "platform/linux/SystemLogger.h"
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/X11HotKeyBackend.h"
+#include "platform/linux/XcbSession.h"
 #include "platform/linux/XdgAppIconSource.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
 #include "settings/QuickSettingsWindows.h"
@@ -29,6 +30,7 @@
 
 #include <QApplication>
 #include <QQuickWindow>
+#include <cstdlib>
 
 namespace {
 
@@ -39,13 +41,38 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
-// Enforcement must keep working on a machine without a screen.
+// Enforcement must keep working on a machine without a screen, or whose X server is gone (Qt
+// would abort on it).
 void chooseOffscreenWithoutDisplay(Logger& logger) {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (!display.isEmpty() && XcbSession::open(display))
+        return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    logger.log(QStringLiteral("[Velmora] No display found; running without windows (offscreen)"));
+    logger.log(
+        display.isEmpty()
+            ? QStringLiteral("[Velmora] No display found; running without windows (offscreen)")
+            : QStringLiteral("[Velmora] Cannot connect to display %1; running without "
+                             "windows (offscreen)")
+                  .arg(QString::fromLocal8Bit(display)));
+}
+
+Logger* displayLossLogger = nullptr;
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt ends the program itself when the X connection breaks (the session is ending); say so once in
+// our own words and end with success, so the next login's copy simply starts afresh. Settings are
+// saved at every change, so nothing is lost by ending here.
+void endWhenTheDisplayIsLost(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message) {
+    if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+        displayLossLogger->log(
+            QStringLiteral("[Velmora] Lost the connection to the display; quitting"));
+        std::_Exit(0);
+    }
+    qtMessageHandler(type, context, message);
 }
 
 } // namespace
@@ -74,6 +101,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/icons/com.tarnwick.Velmora.svg")));
+    displayLossLogger = &logger;
+    qtMessageHandler = qInstallMessageHandler(endWhenTheDisplayIsLost);
 
     QtScheduler scheduler;
     SettingsFileStore store(SettingsFileStore::defaultFilePath(), logger);

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 
 namespace {
@@ -34,9 +35,10 @@ Qt::WindowFlags overlayFlags() {
 
 } // namespace
 
-LockOverlayWindow::LockOverlayWindow(QQmlEngine& engine, const QRect& screen,
+LockOverlayWindow::LockOverlayWindow(std::shared_ptr<QQmlEngine> engine, const QRect& screen,
                                      std::unique_ptr<LockOverlayViewModel> model, Logger& logger)
-    : m_window(std::make_unique<QQuickWindow>())
+    : m_engine(std::move(engine))
+    , m_window(std::make_unique<QQuickWindow>())
     , m_model(std::move(model)) {
     m_window->setFlags(overlayFlags());
     m_window->setColor(Qt::transparent);
@@ -44,7 +46,7 @@ LockOverlayWindow::LockOverlayWindow(QQmlEngine& engine, const QRect& screen,
     format.setAlphaBufferSize(8);
     m_window->setFormat(format);
     m_window->setTitle(QStringLiteral("Velmora"));
-    loadView(engine, logger);
+    loadView(logger);
     QObject::connect(m_window.get(), &QWindow::widthChanged, m_window.get(), [this] {
         if (m_view)
             m_view->setSize(m_window->size());
@@ -77,8 +79,8 @@ void LockOverlayWindow::close() {
     m_window->close();
 }
 
-void LockOverlayWindow::loadView(QQmlEngine& engine, Logger& logger) {
-    QQmlComponent component(&engine, viewUrl);
+void LockOverlayWindow::loadView(Logger& logger) {
+    QQmlComponent component(m_engine.get(), viewUrl);
     QObject* object = component.createWithInitialProperties(
         {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(m_model.get()))}});
     m_view.reset(qobject_cast<QQuickItem*>(object));

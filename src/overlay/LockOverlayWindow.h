@@ -15,7 +15,8 @@ class QQuickItem;
 // goes on to the active application, and it keeps clicks from what lies beneath.
 class LockOverlayWindow : public OverlayWindow {
 public:
-    LockOverlayWindow(QQmlEngine& engine, const QRect& screen,
+    // Keeps `engine` while it shows.
+    LockOverlayWindow(std::shared_ptr<QQmlEngine> engine, const QRect& screen,
                       std::unique_ptr<LockOverlayViewModel> model, Logger& logger);
     ~LockOverlayWindow() override;
 
@@ -27,9 +28,11 @@ public:
     QQuickItem* view() const { return m_view.get(); }
 
 private:
-    void loadView(QQmlEngine& engine, Logger& logger);
+    void loadView(Logger& logger);
     void applyPlatformHints();
 
+    // Declared first: goes last, after everything it made.
+    std::shared_ptr<QQmlEngine> m_engine;
     std::unique_ptr<QQuickWindow> m_window;
     std::unique_ptr<LockOverlayViewModel> m_model;
     std::unique_ptr<QQuickItem> m_view;

@@ -8,8 +8,14 @@ SystemAuthService::SystemAuthService(AuthBackend& backend, Scheduler& scheduler,
     , m_scheduler(scheduler)
     , m_logger(logger) {}
 
+// Quitting goes ahead when nobody can be asked; the reason is said once, not at every quit.
 bool SystemAuthService::isAvailable() {
-    return !m_backend.unavailability().has_value();
+    const auto why = m_backend.unavailability();
+    if (why && why != m_loggedUnavailability) {
+        m_loggedUnavailability = why;
+        logUnavailable(*why);
+    }
+    return !why.has_value();
 }
 
 bool SystemAuthService::hasBiometrics() {

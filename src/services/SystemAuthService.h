@@ -25,4 +25,5 @@ private:
     AuthBackend& m_backend;
     Scheduler& m_scheduler;
     Logger& m_logger;
+    std::optional<QString> m_loggedUnavailability;
 };

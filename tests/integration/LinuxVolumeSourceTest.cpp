@@ -52,9 +52,25 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, MockMethod& metho
 }
 
 // A disconnected bus: udisks2 is never there.
-UDisksClient withoutUdisks() {
-    return UDisksClient(QDBusConnection(QStringLiteral("nowhere")));
+QDBusConnection withoutUdisks() {
+    return QDBusConnection(QStringLiteral("nowhere"));
 }
+
+// A visible mount of a real block device, for udisks2 stand-ins to describe.
+std::optional<MountTable::Entry> blockDeviceMount() {
+    for (const MountTable::Entry& entry : MountTable::read().value_or(QList<MountTable::Entry>{})) {
+        if (!MountTable::isHidden(entry) &&
+            QFileInfo::exists(
+                QStringLiteral("/sys/dev/block/%1:%2").arg(entry.major).arg(entry.minor)))
+            return entry;
+    }
+    return std::nullopt;
+}
+
+const QString udisksService = QStringLiteral("org.freedesktop.UDisks2");
+const QString udisksRoot = QStringLiteral("/org/freedesktop/UDisks2");
+const QString drivePath = QStringLiteral("/org/freedesktop/UDisks2/drives/Mock_Stick");
+const QString blockPath = QStringLiteral("/org/freedesktop/UDisks2/block_devices/mock1");
 
 } // namespace
 
@@ -68,10 +84,11 @@ class LinuxVolumeSourceTest : public QObject {
 
 private slots:
     void init() {
+        logger.lines.clear();
         const QString reason = TestMounts::whyMountingIsNotPossible();
         const bool needsMounts =
             QByteArray(QTest::currentTestFunction()) != "unreadableMountTableMeansNoList" &&
-            QByteArray(QTest::currentTestFunction()) != "udisksDescribesBlockDevicesWhenRunning";
+            !QByteArray(QTest::currentTestFunction()).toLower().contains("udisks");
         if (needsMounts && !reason.isEmpty())
             QSKIP(qPrintable(reason));
     }
@@ -165,64 +182,137 @@ private slots:
             QStringLiteral("[Velmora] Cannot read the mount table")));
     }
 
-    // udisks2's description of a block device wins over the kernel's when udisks2 runs.
+    // udisks2's description of a block device wins over the kernel's when udisks2 runs, and
+    // follows its signals: objects that appear, properties that change, a loop device set up by
+    // root (which udisks2 calls a system device) counted as external.
     void udisksDescribesBlockDevicesWhenRunning() {
-        std::optional<MountTable::Entry> disk;
-        for (const MountTable::Entry& entry :
-             MountTable::read().value_or(QList<MountTable::Entry>{})) {
-            if (!MountTable::isHidden(entry) &&
-                QFileInfo::exists(
-                    QStringLiteral("/sys/dev/block/%1:%2").arg(entry.major).arg(entry.minor))) {
-                disk = entry;
-                break;
-            }
-        }
+        const auto disk = blockDeviceMount();
         if (!disk)
             QSKIP("no visible mount of a block device on this machine to describe");
-
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
-        QVERIFY2(bus.startMock({QStringLiteral("--system"), QStringLiteral("-m"),
-                                QStringLiteral("org.freedesktop.UDisks2"),
-                                QStringLiteral("/org/freedesktop/UDisks2"),
-                                QStringLiteral("org.freedesktop.UDisks2.Manager")},
-                               QStringLiteral("org.freedesktop.UDisks2")),
-                 qPrintable(bus.lastError));
-        const QString drivePath = QStringLiteral("/org/freedesktop/UDisks2/drives/Mock_Stick");
-        addObject(bus, drivePath, QStringLiteral("org.freedesktop.UDisks2.Drive"),
-                  QVariantMap{{QStringLiteral("Removable"), true},
-                              {QStringLiteral("ConnectionBus"), QStringLiteral("usb")}});
-        addObject(bus, QStringLiteral("/org/freedesktop/UDisks2/block_devices/mock1"),
-                  QStringLiteral("org.freedesktop.UDisks2.Block"),
-                  QVariantMap{
-                      {QStringLiteral("DeviceNumber"),
-                       QVariant::fromValue<qulonglong>(makedev(disk->major, disk->minor))},
-                      {QStringLiteral("IdUUID"), QStringLiteral("MOCK-UUID")},
-                      {QStringLiteral("IdLabel"), QStringLiteral("Mock Label")},
-                      {QStringLiteral("HintSystem"), false},
-                      {QStringLiteral("HintIgnore"), false},
-                      {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath))}});
+        startUdisksMock(bus);
+        LinuxVolumeSource source(logger, bus.connection());
+        QTRY_VERIFY((source.mountedVolumes(), logger.lines.contains(QStringLiteral(
+                                                  "[Velmora] Reading drives through udisks2"))));
 
-        LinuxVolumeSource source(logger, UDisksClient(bus.connection()));
-        const auto volume = volumeAt(source, disk->mountPoint);
-        QVERIFY(volume);
-        QCOMPARE(volume->uuid, QStringLiteral("MOCK-UUID"));
+        addDiskObjects(bus, *disk);
+        call(bus, udisksRoot, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("AddMethod"),
+             {QStringLiteral("org.velmora.Test"), QStringLiteral("Announce"), QStringLiteral("s"),
+              QString(),
+              QStringLiteral("self.EmitSignal('org.freedesktop.DBus.ObjectManager', "
+                             "'InterfacesAdded', 'oa{sa{sv}}', [dbus.ObjectPath(args[0]), "
+                             "objects[args[0]].props])")});
+        for (const QString& path : {drivePath, blockPath})
+            call(bus, udisksRoot, QStringLiteral("org.velmora.Test"), QStringLiteral("Announce"),
+                 {path});
+        QTRY_COMPARE(volumeAt(source, disk->mountPoint)->uuid, QStringLiteral("MOCK-UUID"));
+        auto volume = volumeAt(source, disk->mountPoint);
         QCOMPARE(volume->name, QStringLiteral("Mock Label"));
         QVERIFY(volume->isRemovable);
         QVERIFY(!volume->isInternal);
-        QVERIFY(logger.lines.contains(QStringLiteral("[Velmora] Reading drives through udisks2")));
+
+        call(bus, blockPath, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("UpdateProperties"),
+             {QStringLiteral("org.freedesktop.UDisks2.Block"),
+              QVariantMap{{QStringLiteral("IdLabel"), QStringLiteral("Renamed")},
+                          {QStringLiteral("HintSystem"), true}}});
+        QTRY_COMPARE(volumeAt(source, disk->mountPoint)->name, QStringLiteral("Renamed"));
+        QVERIFY(volumeAt(source, disk->mountPoint)->isInternal);
+
+        call(bus, blockPath, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("AddProperty"),
+             {QStringLiteral("org.freedesktop.UDisks2.Loop"), QStringLiteral("SetupByUID"),
+              QVariant::fromValue(QDBusVariant(0u))});
+        call(bus, udisksRoot, QStringLiteral("org.velmora.Test"), QStringLiteral("Announce"),
+             {blockPath});
+        QTRY_VERIFY(!volumeAt(source, disk->mountPoint)->isInternal);
+    }
+
+    // A udisks2 that answers late or never: the mount check reads the kernel's view meanwhile.
+    void aSlowOrHungUdisksNeverHoldsUpTheMountCheck_data() {
+        QTest::addColumn<int>("answerAfterSeconds");
+        QTest::newRow("slow") << 2;
+        QTest::newRow("hung") << 3600;
+    }
+
+    void aSlowOrHungUdisksNeverHoldsUpTheMountCheck() {
+        QFETCH(int, answerAfterSeconds);
+        const auto disk = blockDeviceMount();
+        if (!disk)
+            QSKIP("no visible mount of a block device on this machine to describe");
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        startUdisksMock(bus);
+        addDiskObjects(bus, *disk);
+        call(bus, udisksRoot, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("AddMethod"),
+             {QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+              QStringLiteral("GetManagedObjects"), QString(), QStringLiteral("a{oa{sa{sv}}}"),
+              QStringLiteral("time.sleep(%1); ret = {dbus.ObjectPath(k): objects[k].props for k "
+                             "in objects.keys() if k.startswith('/org/freedesktop/UDisks2/')}")
+                  .arg(answerAfterSeconds)});
+
+        LinuxVolumeSource source(logger, bus.connection());
+        const auto volume = volumeAt(source, disk->mountPoint);
+        QVERIFY(volume);
+        // Answered before udisks2 did: from the kernel, without a word about udisks2 yet.
+        QVERIFY(volume->uuid != QStringLiteral("MOCK-UUID"));
+        QVERIFY(logger.lines.filter(QStringLiteral("udisks2")).isEmpty());
+        if (answerAfterSeconds < UDisksClient::callTimeoutMs / 1000) {
+            QTRY_COMPARE_WITH_TIMEOUT(volumeAt(source, disk->mountPoint)->uuid,
+                                      QStringLiteral("MOCK-UUID"), 10000);
+            return;
+        }
+        const QString notAnswering =
+            QStringLiteral("[Velmora] udisks2 is not answering; reading drives from the kernel's "
+                           "mount table and udev");
+        QTRY_VERIFY_WITH_TIMEOUT((source.mountedVolumes(), logger.lines.contains(notAnswering)),
+                                 UDisksClient::callTimeoutMs * 2);
+        source.mountedVolumes();
+        QCOMPARE(logger.lines.count(notAnswering), 1);
     }
 
 private:
-    static void addObject(PrivateBus& bus, const QString& path, const QString& interface,
-                          const QVariantMap& properties) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.UDisks2"), QStringLiteral("/org/freedesktop/UDisks2"),
-            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddObject"));
+    static void startUdisksMock(PrivateBus& bus) {
+        QVERIFY2(bus.startMock({QStringLiteral("--system"), QStringLiteral("-m"), udisksService,
+                                udisksRoot, QStringLiteral("org.freedesktop.UDisks2.Manager")},
+                               udisksService),
+                 qPrintable(bus.lastError));
+    }
+
+    // A USB stick's drive and the block device behind `disk`, as udisks2 would describe them.
+    static void addDiskObjects(PrivateBus& bus, const MountTable::Entry& disk) {
         qDBusRegisterMetaType<MockMethod>();
         qDBusRegisterMetaType<QList<MockMethod>>();
-        call << path << interface << properties << QVariant::fromValue(QList<MockMethod>{});
-        const QDBusMessage reply = bus.connection().call(call);
+        const auto noMethods = QVariant::fromValue(QList<MockMethod>{});
+        call(bus, udisksRoot, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("AddObject"),
+             {drivePath, QStringLiteral("org.freedesktop.UDisks2.Drive"),
+              QVariantMap{{QStringLiteral("Removable"), true},
+                          {QStringLiteral("ConnectionBus"), QStringLiteral("usb")}},
+              noMethods});
+        call(bus, udisksRoot, QStringLiteral("org.freedesktop.DBus.Mock"),
+             QStringLiteral("AddObject"),
+             {blockPath, QStringLiteral("org.freedesktop.UDisks2.Block"),
+              QVariantMap{
+                  {QStringLiteral("DeviceNumber"),
+                   QVariant::fromValue<qulonglong>(makedev(disk.major, disk.minor))},
+                  {QStringLiteral("IdUUID"), QStringLiteral("MOCK-UUID")},
+                  {QStringLiteral("IdLabel"), QStringLiteral("Mock Label")},
+                  {QStringLiteral("HintSystem"), false},
+                  {QStringLiteral("HintIgnore"), false},
+                  {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath))}},
+              noMethods});
+    }
+
+    static void call(PrivateBus& bus, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments) {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(udisksService, path, interface, method);
+        message.setArguments(arguments);
+        const QDBusMessage reply = bus.connection().call(message);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     }
 };

@@ -61,7 +61,7 @@ private slots:
 
     void withoutPolkitNobodyCanBeAsked() {
         PolkitAuthBackend backend(*m_bus);
-        QVERIFY(backend.unavailability().has_value());
+        QTRY_VERIFY(backend.unavailability().has_value());
         QVERIFY(!backend.unavailability()->isEmpty());
         const Answer answer = ask(backend);
         QCOMPARE(answer.count, 1);
@@ -107,6 +107,35 @@ private slots:
         QCOMPARE(answer.result, AuthBackend::Result::unavailable);
     }
 
+    // An unanswered dialog is a no; a polkit that goes away while asking lets the quit through.
+    void unansweredPromptIsARefusalButVanishedPolkitIsNot() {
+        mockCall(polkitName, polkitPath, QStringLiteral("AddMethod"),
+                 {QString(), QStringLiteral("CheckAuthorization"),
+                  QStringLiteral("(sa{sv})sa{ss}us"), QStringLiteral("(bba{ss})"),
+                  QStringLiteral("time.sleep(3 if args[3] & 1 else 0); ret = (False, False, {})")});
+        PolkitAuthBackend impatient(*m_bus, 1000);
+        const Answer timedOut = ask(impatient);
+        QCOMPARE(timedOut.count, 1);
+        QCOMPARE(timedOut.result, AuthBackend::Result::refused);
+        QCOMPARE(timedOut.error, QStringLiteral("the authentication dialog timed out"));
+
+        QByteArray mockLog;
+        m_polkit.readAllStandardOutput();
+        PolkitAuthBackend backend(*m_bus, 60000);
+        Answer vanished;
+        backend.authenticate(QStringLiteral("Quit Velmora"),
+                             [&vanished](AuthBackend::Result result, const QString& error) {
+                                 vanished = {result, error, vanished.count + 1};
+                             });
+        // Its quick check and then its prompt reached polkit: it is asking now.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (mockLog += m_polkit.readAllStandardOutput(), mockLog.count("CheckAuthorization") >= 2),
+            20000);
+        m_polkit.kill();
+        QTRY_COMPARE_WITH_TIMEOUT(vanished.count, 1, 10000);
+        QCOMPARE(vanished.result, AuthBackend::Result::unavailable);
+    }
+
     void fingerprintReaderCountsAsBiometrics() {
         startMock(m_fprint, fprintName,
                   {fprintName, fprintPath, QStringLiteral("net.reactivated.Fprint.Manager")});
@@ -118,7 +147,7 @@ private slots:
         mockCall(fprintName, fprintPath, QStringLiteral("AddMethod"),
                  {QString(), QStringLiteral("GetDevices"), QString(), QStringLiteral("ao"),
                   QStringLiteral("ret = [dbus.ObjectPath('/net/reactivated/Fprint/Device/0')]")});
-        QVERIFY(backend.hasBiometrics());
+        QTRY_VERIFY(backend.hasBiometrics());
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "model/ProtectedDrivesManager.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "support/TestMounts.h"
+#include "support/XvfbServer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,12 +37,15 @@ class ProgramTest : public QObject {
         return home.filePath(QStringLiteral("config/Tarnwick/Velmora.conf"));
     }
 
-    // Starts the program without any display, as on a headless machine, and collects its log.
-    std::unique_ptr<QProcess> start() {
+    // Starts the program without any display, as on a headless machine, or on `display`, and
+    // collects its log.
+    std::unique_ptr<QProcess> start(const QByteArray& display = {}) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            home.filePath(QStringLiteral("config")));
@@ -136,6 +140,24 @@ private slots:
         QVERIFY2(log.contains(QStringLiteral("is damaged; kept a copy at")), qPrintable(log));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), damaged);
+    }
+
+    // The session ends and its X server with it: one line, and a clean end.
+    void endsCleanlyWhenTheDisplayGoesAway() {
+        auto server = std::make_unique<XvfbServer>();
+        if (!server->start())
+            QSKIP(qPrintable(server->error()));
+        auto process = start(server->display());
+        QString log = waitForLog(*process, QStringLiteral("App monitor started"));
+        QVERIFY2(log.contains(QStringLiteral("App monitor started")), qPrintable(log));
+        server.reset();
+        QVERIFY(process->waitForFinished(10000));
+        log += QString::fromUtf8(process->readAll());
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(
+            log.count(QStringLiteral("[Velmora] Lost the connection to the display; quitting\n")),
+            1);
     }
 };
 

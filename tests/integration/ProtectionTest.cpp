@@ -15,8 +15,10 @@
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "support/InstalledTestApp.h"
+#include "support/PrivateBus.h"
 #include "support/XvfbServer.h"
 
+#include <QDBusMessage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -273,7 +275,20 @@ private slots:
     }
 
     // The program as the user starts it enforces protection on its own.
+    // The program as the user starts it enforces protection on its own, whatever else fails: no
+    // display, a display that is gone, a udisks2 that answers late or never.
+    void theProgramKillsAProtectedAppWithinAPoll_data() {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("udisksAnswersAfterSeconds"); // 0: no udisks2 stand-in
+        QTest::newRow("no display") << QString() << 0;
+        QTest::newRow("dead display") << QStringLiteral(":97") << 0;
+        QTest::newRow("slow udisks2") << QString() << 3;
+        QTest::newRow("hung udisks2") << QString() << 3600;
+    }
+
     void theProgramKillsAProtectedAppWithinAPoll() {
+        QFETCH(QString, display);
+        QFETCH(int, udisksAnswersAfterSeconds);
         QTemporaryDir config;
         {
             CapturingLogger logger;
@@ -287,6 +302,14 @@ private slots:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         environment.remove(QStringLiteral("DISPLAY"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
+        PrivateBus systemBus;
+        if (udisksAnswersAfterSeconds > 0) {
+            startSlowUdisks(systemBus, udisksAnswersAfterSeconds);
+            environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus.address());
+        }
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(QStringLiteral(VELMORA_BINARY));
@@ -297,16 +320,41 @@ private slots:
         };
         QTRY_VERIFY_WITH_TIMEOUT(said("[Velmora] App monitor started (polling + activation)"),
                                  deadlineMs);
+        if (!display.isEmpty())
+            QVERIFY2(said("[Velmora] Cannot connect to display :97; running without windows "
+                          "(offscreen)\n"),
+                     output.constData());
 
         QProcess locked;
         locked.start(InstalledTestApp::program());
-        QTRY_VERIFY_WITH_TIMEOUT(wasKilled(locked), deadlineMs);
+        // Well within the time a blocking call to udisks2 would take (seconds).
+        QTRY_VERIFY_WITH_TIMEOUT(wasKilled(locked), udisksAnswersAfterSeconds ? 2500 : deadlineMs);
         QTRY_VERIFY_WITH_TIMEOUT(said("killing new process: Test App"), deadlineMs);
+        QCOMPARE(program.state(), QProcess::Running);
         program.kill();
         program.waitForFinished(deadlineMs);
     }
 
 private:
+    // A udisks2 stand-in that takes its time to list its objects.
+    static void startSlowUdisks(PrivateBus& bus, int seconds) {
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        const QString service = QStringLiteral("org.freedesktop.UDisks2");
+        const QString root = QStringLiteral("/org/freedesktop/UDisks2");
+        QVERIFY2(bus.startMock({QStringLiteral("--system"), QStringLiteral("-m"), service, root,
+                                QStringLiteral("org.freedesktop.UDisks2.Manager")},
+                               service),
+                 qPrintable(bus.lastError));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, root, QStringLiteral("org.freedesktop.DBus.Mock"),
+            QStringLiteral("AddMethod"));
+        call << QStringLiteral("org.freedesktop.DBus.ObjectManager")
+             << QStringLiteral("GetManagedObjects") << QString() << QStringLiteral("a{oa{sa{sv}}}")
+             << QStringLiteral("time.sleep(%1); ret = {}").arg(seconds);
+        const QDBusMessage reply = bus.connection().call(call);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    }
+
     std::unique_ptr<InstalledTestApp> m_app;
 };
 

@@ -87,8 +87,9 @@ private slots:
     // A damaged file is read as far as possible; the original bytes are copied aside before
     // QSettings rewrites the file without the parts it could not parse.
     void damagedFileIsCopiedBeforeTheFirstWrite() {
-        const QByteArray damaged = QByteArray(
-            "\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n", 62);
+        const char raw[] =
+            "\x00\x01\xff garbage\n[General]\nhasCompletedOnboarding=true\n[broken\n";
+        const QByteArray damaged(raw, sizeof(raw) - 1);
         writeFile(path, damaged);
         SettingsFileStore store(path, logger);
         Defaults defaults(store, logger);
@@ -104,6 +105,42 @@ private slots:
         QCOMPARE(copies.size(), 1);
         QCOMPARE(readFile(QFileInfo(path).path() + QLatin1Char('/') + copies.first()), damaged);
         QVERIFY(SettingsFileStore(path, logger).contains(QStringLiteral("appSettings")));
+
+        // The same damage again, at the next start: the copy already made is the one kept.
+        writeFile(path, damaged);
+        SettingsFileStore again(path, logger);
+        QCOMPARE(logger.lines.last(),
+                 QStringLiteral("[Velmora] Settings file %1 is damaged; kept a copy at %2")
+                     .arg(path, QFileInfo(path).path() + QLatin1Char('/') + copies.first()));
+        QCOMPARE(QDir(QFileInfo(path).path())
+                     .entryList({QFileInfo(path).fileName() + QStringLiteral(".damaged-*")})
+                     .size(),
+                 1);
+    }
+
+    // A folder, or a pipe that would block the reader, is left alone: defaults for this session.
+    void pathThatIsNoFileIsLeftAlone_data() {
+        QTest::addColumn<bool>("isFolder");
+        QTest::newRow("folder") << true;
+        QTest::newRow("pipe") << false;
+    }
+
+    void pathThatIsNoFileIsLeftAlone() {
+        QFETCH(bool, isFolder);
+        QDir().mkpath(QFileInfo(path).path());
+        QVERIFY(isFolder ? QDir().mkdir(path) : ::mkfifo(QFile::encodeName(path), 0644) == 0);
+        const auto before = QFileInfo(path).permissions();
+        SettingsFileStore store(path, logger);
+        Defaults defaults(store, logger);
+        QVERIFY(!defaults.hasCompletedOnboarding());
+        defaults.setHasCompletedOnboarding(true);
+        QVERIFY(defaults.hasCompletedOnboarding());
+        QCOMPARE(logger.lines,
+                 QStringList{QStringLiteral("[Velmora] Settings path %1 is not a regular file; "
+                                            "running on defaults without saving")
+                                 .arg(path)});
+        QCOMPARE(QFileInfo(path).isDir(), isFolder);
+        QCOMPARE(QFileInfo(path).permissions(), before);
     }
 
     void unwritableLocationIsReportedNotHidden() {

@@ -46,7 +46,7 @@ private slots:
                 QStringLiteral("[Velmora] Added protected app: Text Editor (org.gnome.TextEditor)"),
                 QStringLiteral("[Velmora] Added protected app: Lower (org.gnome.texteditor)"),
             }));
-        const ProtectedApp& added = apps->apps().first();
+        const ProtectedApp added = apps->apps().first();
         QVERIFY(added.isEnabled);
         QVERIFY(!added.requiredDriveID);
         QVERIFY(qAbs(added.dateAdded.secsTo(QDateTime::currentDateTimeUtc())) < 60);

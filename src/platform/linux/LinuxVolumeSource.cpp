@@ -15,9 +15,10 @@ QString lastComponent(const QString& mountPoint) {
 
 } // namespace
 
-LinuxVolumeSource::LinuxVolumeSource(Logger& logger, UDisksClient udisks, QString mountTablePath)
+LinuxVolumeSource::LinuxVolumeSource(Logger& logger, QDBusConnection systemBus,
+                                     QString mountTablePath)
     : m_logger(logger)
-    , m_udisks(std::move(udisks))
+    , m_udisks(std::move(systemBus))
     , m_mountTablePath(std::move(mountTablePath)) {}
 
 std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
@@ -28,7 +29,7 @@ std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
         return std::nullopt;
     }
     const auto udisksDevices = m_udisks.blockDevices();
-    noteDeviceSource(udisksDevices.has_value());
+    noteDeviceSource(m_udisks.state());
     const SysfsBlockDevices sysfs;
 
     QList<MountedVolume> volumes;
@@ -61,13 +62,25 @@ std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
     return volumes;
 }
 
-// One line when the source of device facts changes, not one per poll.
-void LinuxVolumeSource::noteDeviceSource(bool udisksRunning) {
-    if (m_udisksWasRunning == udisksRunning)
+// One line when the source of device facts changes, not one per poll. While udisks2's objects
+// are still on their way, the kernel's view stands in without a word.
+void LinuxVolumeSource::noteDeviceSource(UDisksClient::State state) {
+    if (state == UDisksClient::State::fetching || m_loggedState == state)
         return;
-    m_udisksWasRunning = udisksRunning;
-    m_logger.log(udisksRunning
-                     ? QStringLiteral("[Velmora] Reading drives through udisks2")
-                     : QStringLiteral("[Velmora] udisks2 is not running; reading drives from the "
-                                      "kernel's mount table and udev"));
+    m_loggedState = state;
+    switch (state) {
+    case UDisksClient::State::ready:
+        m_logger.log(QStringLiteral("[Velmora] Reading drives through udisks2"));
+        return;
+    case UDisksClient::State::notRunning:
+        m_logger.log(QStringLiteral("[Velmora] udisks2 is not running; reading drives from the "
+                                    "kernel's mount table and udev"));
+        return;
+    case UDisksClient::State::notAnswering:
+        m_logger.log(QStringLiteral("[Velmora] udisks2 is not answering; reading drives from the "
+                                    "kernel's mount table and udev"));
+        return;
+    case UDisksClient::State::fetching:
+        return;
+    }
 }

@@ -7,6 +7,8 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 
@@ -22,8 +24,8 @@ const QString polkitInterface = u"org.freedesktop.PolicyKit1.Authority"_s;
 const QString cancelledError = u"org.freedesktop.PolicyKit1.Error.Cancelled"_s;
 constexpr quint32 allowUserInteraction = 1;
 constexpr int probeTimeoutMs = 2000;
-// Long enough for the owner to type a password; a lost agent must not hold a quit forever.
-constexpr int promptTimeoutMs = 5 * 60 * 1000;
+// An answer this close to the prompt's time-out is the time-out, not polkit going away.
+constexpr int timeoutMarginMs = 500;
 
 // Field 22 of /proc/self/stat: polkit compares it so a reused process id cannot pass for us.
 std::optional<quint64> processStartTime() {
@@ -65,10 +67,13 @@ struct Verdict {
     QString error;
 };
 
-Verdict verdictOf(const QDBusMessage& reply) {
+Verdict verdictOf(const QDBusMessage& reply, bool promptTimedOut) {
     if (reply.type() == QDBusMessage::ErrorMessage) {
         if (reply.errorName() == cancelledError)
             return {AuthBackend::Result::refused, reply.errorMessage()};
+        // Nobody answered the dialog in time: that is no.
+        if (promptTimedOut && QDBusError(reply).type() == QDBusError::NoReply)
+            return {AuthBackend::Result::refused, u"the authentication dialog timed out"_s};
         return {AuthBackend::Result::unavailable, reply.errorMessage()};
     }
     if (reply.signature() != u"(bba{ss})")
@@ -92,31 +97,71 @@ Verdict verdictOf(const QDBusMessage& reply) {
 
 } // namespace
 
-PolkitAuthBackend::PolkitAuthBackend(QDBusConnection bus)
-    : m_bus(std::move(bus)) {
+PolkitAuthBackend::PolkitAuthBackend(QDBusConnection bus, int promptTimeoutMs)
+    : m_bus(std::move(bus))
+    , m_promptTimeoutMs(promptTimeoutMs) {
     qDBusRegisterMetaType<Details>();
+    if (!m_bus.isConnected()) {
+        m_unavailability = u"no system bus"_s;
+        return;
+    }
+    auto* watcher = new QDBusServiceWatcher(polkitService, m_bus,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+            &PolkitAuthBackend::probeAvailability);
+    probeAvailability();
 }
 
 std::optional<QString> PolkitAuthBackend::unavailability() {
-    if (!m_bus.isConnected())
-        return u"no system bus"_s;
+    const std::optional<QString> known = m_unavailability;
+    probeAvailability();
+    return known;
+}
+
+// Without user interaction polkit answers at once, and fails only when it or our action is
+// missing.
+void PolkitAuthBackend::probeAvailability() {
+    if (!m_bus.isConnected() || m_probingAvailability)
+        return;
     const auto call = checkAuthorization(0);
-    if (!call)
-        return u"cannot read this process's start time"_s;
-    // Without user interaction: answers at once, and only fails when polkit or our action
-    // is missing.
-    const QDBusMessage reply = m_bus.call(*call, QDBus::Block, probeTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        return reply.errorMessage();
-    return std::nullopt;
+    if (!call) {
+        m_unavailability = u"cannot read this process's start time"_s;
+        return;
+    }
+    m_probingAvailability = true;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(*call, probeTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                m_probingAvailability = false;
+                const QDBusMessage reply = finished->reply();
+                if (reply.type() == QDBusMessage::ErrorMessage)
+                    m_unavailability = reply.errorMessage();
+                else
+                    m_unavailability.reset();
+            });
 }
 
 bool PolkitAuthBackend::hasBiometrics() {
+    probeBiometrics();
+    return m_hasBiometrics;
+}
+
+void PolkitAuthBackend::probeBiometrics() {
+    if (!m_bus.isConnected() || m_probingBiometrics)
+        return;
     const QDBusMessage call = QDBusMessage::createMethodCall(
         u"net.reactivated.Fprint"_s, u"/net/reactivated/Fprint/Manager"_s,
         u"net.reactivated.Fprint.Manager"_s, u"GetDevices"_s);
-    const QDBusReply<QList<QDBusObjectPath>> reply = m_bus.call(call, QDBus::Block, probeTimeoutMs);
-    return reply.isValid() && !reply.value().isEmpty();
+    m_probingBiometrics = true;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, probeTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                m_probingBiometrics = false;
+                const QDBusReply<QList<QDBusObjectPath>> reply = *finished;
+                m_hasBiometrics = reply.isValid() && !reply.value().isEmpty();
+            });
 }
 
 void PolkitAuthBackend::authenticate(const QString& /*reason*/, Reply reply) {
@@ -124,16 +169,19 @@ void PolkitAuthBackend::authenticate(const QString& /*reason*/, Reply reply) {
     if (!call) {
         // Still answered later, as promised.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
+            this,
             [reply] { reply(Result::unavailable, u"cannot read this process's start time"_s); },
             Qt::QueuedConnection);
         return;
     }
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(*call, promptTimeoutMs));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [reply](QDBusPendingCallWatcher* finished) {
-                         finished->deleteLater();
-                         const Verdict verdict = verdictOf(finished->reply());
-                         reply(verdict.result, verdict.error);
-                     });
+    QElapsedTimer asked;
+    asked.start();
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(*call, m_promptTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, reply, asked](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                const bool timedOut = asked.elapsed() >= m_promptTimeoutMs - timeoutMarginMs;
+                const Verdict verdict = verdictOf(finished->reply(), timedOut);
+                reply(verdict.result, verdict.error);
+            });
 }

@@ -5,10 +5,22 @@
 #include "theme/ThemeModule.h"
 
 #include <QCoreApplication>
+#include <malloc.h>
 
 QuickOverlayWindows::QuickOverlayWindows(Dependencies dependencies)
-    : m_deps(dependencies) {
-    ThemeModule::install(m_engine, m_deps.language, m_deps.icons, m_deps.logger);
+    : m_deps(dependencies) {}
+
+std::shared_ptr<QQmlEngine> QuickOverlayWindows::makeEngine() {
+    if (auto engine = m_engine.lock())
+        return engine;
+    // The windows and the engine leave much freed memory in the heap; give it back to the system.
+    auto engine = std::shared_ptr<QQmlEngine>(new QQmlEngine, [](QQmlEngine* released) {
+        delete released;
+        ::malloc_trim(0);
+    });
+    ThemeModule::install(*engine, m_deps.language, m_deps.icons, m_deps.logger);
+    m_engine = engine;
+    return engine;
 }
 
 std::unique_ptr<OverlayWindow> QuickOverlayWindows::create(const QRect& screen,
@@ -26,5 +38,6 @@ std::unique_ptr<OverlayWindow> QuickOverlayWindows::create(const QRect& screen,
         LockOverlayViewModel::Dependencies{m_deps.apps, m_deps.drives, m_deps.workspace,
                                            m_deps.language},
         std::move(content));
-    return std::make_unique<LockOverlayWindow>(m_engine, screen, std::move(model), m_deps.logger);
+    return std::make_unique<LockOverlayWindow>(makeEngine(), screen, std::move(model),
+                                               m_deps.logger);
 }

@@ -3,6 +3,7 @@
 #include "platform/OverlayWindows.h"
 
 #include <QQmlEngine>
+#include <memory>
 
 class AppIconSource;
 class LanguageManager;
@@ -12,7 +13,8 @@ class ProtectedDrivesManager;
 class Workspace;
 
 // Lock overlays as Qt Quick windows: one LockOverlayWindow with its own card per call, all from
-// one QML engine with the style kit installed.
+// one QML engine with the style kit installed. The engine is made for the first card and goes
+// with the last one: a tray program that locks now and then keeps nothing of it in between.
 class QuickOverlayWindows : public OverlayWindows {
 public:
     struct Dependencies {
@@ -28,9 +30,12 @@ public:
 
     std::unique_ptr<OverlayWindow> create(const QRect& screen, OverlayContent content) override;
 
-    QQmlEngine& engine() { return m_engine; }
+    // The engine of the cards showing now; null when none shows.
+    std::shared_ptr<QQmlEngine> engine() const { return m_engine.lock(); }
 
 private:
+    std::shared_ptr<QQmlEngine> makeEngine();
+
     Dependencies m_deps;
-    QQmlEngine m_engine;
+    std::weak_ptr<QQmlEngine> m_engine;
 };

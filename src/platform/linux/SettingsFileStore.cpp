@@ -3,7 +3,9 @@
 #include "platform/Logger.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -33,8 +35,20 @@ bool readsAsTrue(const QVariant& value) {
 
 SettingsFileStore::SettingsFileStore(const QString& filePath, Logger& logger)
     : m_logger(logger)
-    , m_filePath(filePath)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::NativeFormat)) {
+    , m_filePath(filePath) {
+    const QFileInfo info(filePath);
+    if (info.exists() && !info.isFile()) {
+        // Reading a device could block for ever and writing would replace it: leave it alone and
+        // keep this session's settings in a scratch file.
+        m_logger.log(QStringLiteral("[Velmora] Settings path %1 is not a regular file; running "
+                                    "on defaults without saving")
+                         .arg(filePath));
+        m_scratch = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_unique<QSettings>(
+            m_scratch->filePath(QStringLiteral("Velmora.conf")), QSettings::NativeFormat);
+        return;
+    }
+    m_settings = std::make_unique<QSettings>(filePath, QSettings::NativeFormat);
     keepCopyOfDamagedFile();
 }
 
@@ -83,10 +97,15 @@ QString SettingsFileStore::location() const {
 }
 
 // QSettings rewrites the whole file at the next write and drops what it could not parse, so a
-// damaged file is copied aside first.
+// damaged file is copied aside first, once for each distinct damaged content.
 void SettingsFileStore::keepCopyOfDamagedFile() {
     if (m_settings->status() != QSettings::FormatError)
         return;
+    if (const QString existing = existingCopyOfDamagedFile(); !existing.isEmpty()) {
+        m_logger.log(QStringLiteral("[Velmora] Settings file %1 is damaged; kept a copy at %2")
+                         .arg(m_filePath, existing));
+        return;
+    }
     const QString copy = m_filePath + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (QFile::copy(m_filePath, copy)) {
@@ -98,15 +117,32 @@ void SettingsFileStore::keepCopyOfDamagedFile() {
                      .arg(m_filePath));
 }
 
+QString SettingsFileStore::existingCopyOfDamagedFile() const {
+    QFile damaged(m_filePath);
+    if (!damaged.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray content = damaged.readAll();
+    const QFileInfo info(m_filePath);
+    const QStringList copies = info.dir().entryList(
+        {info.fileName() + QStringLiteral(".damaged-*")}, QDir::Files, QDir::Name);
+    for (const QString& name : copies) {
+        QFile copy(info.dir().filePath(name));
+        if (copy.size() == content.size() && copy.open(QIODevice::ReadOnly) &&
+            copy.readAll() == content)
+            return copy.fileName();
+    }
+    return {};
+}
+
 bool SettingsFileStore::commit() {
     m_settings->sync();
     const QSettings::Status status = m_settings->status();
     if (status != QSettings::NoError)
-        m_settings = std::make_unique<QSettings>(m_filePath, QSettings::NativeFormat);
+        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::NativeFormat);
     if (status == QSettings::AccessError) {
         m_logger.log(QStringLiteral("[Velmora] Could not save settings to %1").arg(m_filePath));
         return false;
     }
-    QFile::setPermissions(m_filePath, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(m_settings->fileName(), QFile::ReadOwner | QFile::WriteOwner);
     return true;
 }

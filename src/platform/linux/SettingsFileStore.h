@@ -3,6 +3,7 @@
 #include "platform/KeyValueStore.h"
 
 #include <QSettings>
+#include <QTemporaryDir>
 #include <memory>
 
 class Logger;
@@ -25,10 +26,13 @@ public:
 
 private:
     void keepCopyOfDamagedFile();
+    QString existingCopyOfDamagedFile() const;
     bool commit();
 
     Logger& m_logger;
     QString m_filePath;
     // Replaced after an error: QSettings keeps reporting the first error it met.
     std::unique_ptr<QSettings> m_settings;
+    // Holds this session's settings when the path cannot be used.
+    std::unique_ptr<QTemporaryDir> m_scratch;
 };

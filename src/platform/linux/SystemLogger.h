@@ -8,4 +8,9 @@ public:
     SystemLogger();
     ~SystemLogger() override;
     void log(const QString& line) override;
+
+    // Names come from outside (process names, volume labels, file names): a control character in
+    // one must neither end the line (NUL) nor start another (newline). Written as \n, \t, \r or
+    // \xNN.
+    static QString escapeControlCharacters(const QString& line);
 };
