@@ -21,6 +21,8 @@ packages=(
     # two screens for the overlay windows: Xorg's dummy driver has several outputs, set by xrandr
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     e2fsprogs dosfstools util-linux mount
+    # installing and packaging: icon sizes, the package, and the desktop's validators
+    librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()
