@@ -44,7 +44,8 @@ add_custom_command(OUTPUT ${changelog}
     DEPENDS ${generated}/changelog VERBATIM)
 add_custom_target(velmora_install_files ALL DEPENDS ${icon_pngs} ${manual} ${changelog})
 install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${resources}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora
+# The program's own licence; the notices of the libraries it loads ship with those libraries.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora
     RENAME copyright)
 install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora)
 
@@ -58,12 +59,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tarnwick.com)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "make chosen applications usable only with a USB key\n"
-    " Velmora lives in the system tray and makes chosen applications usable only\n"
-    " while a chosen external drive is connected: a protected application started\n"
-    " without its drive is stopped, and one brought to the front is covered by a\n"
-    " lock card on every screen. A panic shortcut always frees the screen.")
+set(CPACK_STRIP_FILES ON)
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Velmora lives in the system tray and makes chosen applications usable only\n"
+    "while a chosen external drive is connected: a protected application started\n"
+    "without its drive is stopped, and one brought to the front is covered by a\n"
+    "lock card on every screen. A panic shortcut always frees the screen.")
 # The shared libraries are found by dpkg-shlibdeps; what the program loads by name at run time
 # (views' modules, the SVG plug-in, platform plug-ins, symbols) is listed here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

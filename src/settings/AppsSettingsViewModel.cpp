@@ -117,10 +117,10 @@ void AppsSettingsViewModel::removeSelected() {
         if (m_selected.contains(m_shownIds[row]))
             rows.append(row);
     }
-    removeRows(rows);
+    removeAppsAt(rows);
 }
 
-void AppsSettingsViewModel::removeRows(const QList<int>& rows) {
+void AppsSettingsViewModel::removeAppsAt(const QList<int>& rows) {
     QList<int> ascending = rows;
     std::sort(ascending.begin(), ascending.end());
     const QList<ProtectedApp>& apps = m_apps.apps();

@@ -54,7 +54,7 @@ public:
     Q_INVOKABLE void selectRow(int row, bool control, bool shift);
     Q_INVOKABLE void removeSelected();
     // The apps at these positions are collected first, then each is removed.
-    void removeRows(const QList<int>& rows);
+    void removeAppsAt(const QList<int>& rows);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -90,7 +90,7 @@ private slots:
 
     void deletesExactlyTheSelectedRows() {
         Tab t;
-        t.model.removeRows({2, 0});
+        t.model.removeAppsAt({2, 0});
         QCOMPARE(t.names(), QStringList({QStringLiteral("Beta"), QStringLiteral("Delta")}));
 
         Tab u;
@@ -101,7 +101,7 @@ private slots:
         u.model.removeSelected();
         QCOMPARE(u.names(), QStringList({QStringLiteral("Beta"), QStringLiteral("Delta")}));
         QVERIFY(!u.model.isEmpty());
-        u.model.removeRows({0, 1});
+        u.model.removeAppsAt({0, 1});
         QVERIFY(u.model.isEmpty());
     }
 };
