@@ -8,7 +8,8 @@ scripts/build.sh
 (cd build && ctest --output-on-failure --timeout 600 "$@")
 
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
-CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Unoptimised: it compiles in half the time, and the sanitizers see every access.
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DVELMORA_SANITIZE=ON >/dev/null
 cmake --build build-asan
 cd build-asan
