@@ -47,10 +47,11 @@ private:
 
 } // namespace
 
-AppIconImageProvider::AppIconImageProvider(AppIconSource& icons)
-    : m_icons(std::make_shared<AppIconSource*>(&icons)) {}
+AppIconImageProvider::AppIconImageProvider(AppIconSource& icons, QObject& engine)
+    : m_icons(std::make_shared<AppIconSource*>(&icons)) {
+    QObject::connect(&engine, &QObject::destroyed, [cell = m_icons] { *cell = nullptr; });
+}
 
-// Lookups still queued when the engine goes draw the placeholder.
 AppIconImageProvider::~AppIconImageProvider() {
     *m_icons = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 class AppIconSource;
+class QObject;
 
 // "image://velmoraappicon/<desktop-file ID>": the application's icon stretched to the requested
 // square, or the grey "app.fill" placeholder, clipped to a rounded square (radius size × 0.2237).
@@ -14,7 +15,9 @@ public:
     static QString providerId() { return QStringLiteral("velmoraappicon"); }
     static constexpr double cornerRatio = 0.2237;
 
-    explicit AppIconImageProvider(AppIconSource& icons);
+    // Lookups still queued when `engine` goes draw the placeholder: a request in flight keeps the
+    // provider itself alive past its engine, but not the icon source.
+    AppIconImageProvider(AppIconSource& icons, QObject& engine);
     ~AppIconImageProvider() override;
     QQuickImageResponse* requestImageResponse(const QString& id,
                                               const QSize& requestedSize) override;
@@ -23,6 +26,6 @@ private:
     // The finished picture for a desktop-file ID; the placeholder without a source.
     static QImage image(AppIconSource* icons, const QString& desktopId, int side);
 
-    // Shared with the queued lookups; cleared when the provider goes.
+    // Shared with the queued lookups; cleared when the provider or its engine goes.
     std::shared_ptr<AppIconSource*> m_icons;
 };

@@ -34,5 +34,6 @@ void ThemeModule::install(QQmlEngine& engine, LanguageManager& language, AppIcon
     engine.setProperty(languageProperty, QVariant::fromValue(&language));
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.addImageProvider(SymbolImageProvider::providerId(), new SymbolImageProvider(logger));
-    engine.addImageProvider(AppIconImageProvider::providerId(), new AppIconImageProvider(icons));
+    engine.addImageProvider(AppIconImageProvider::providerId(),
+                            new AppIconImageProvider(icons, engine));
 }
