@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/PanicCommand.h"
 #include "menubar/QuickMenuBarWindows.h"
 #include "onboarding/QuickOnboardingWindow.h"
 #include "platform/linux/AppcastUpdater.h"
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
         return 0;
     case CommandLine::Action::exitFailure:
         return 2;
+    case CommandLine::Action::panic: {
+        QCoreApplication client(argc, argv);
+        return PanicCommand::run();
+    }
     case CommandLine::Action::run:
         break;
     }

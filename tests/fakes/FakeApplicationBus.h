@@ -14,11 +14,17 @@ public:
         if (done)
             done();
     }
+    void setActionHandler(std::function<bool(const QString& action)> handler) override {
+        onAction = std::move(handler);
+    }
+    // False when nobody answers the action, as the real service would log it.
+    bool activateAction(const QString& action) const { return onAction && onAction(action); }
     void activate() const {
         if (onActivate)
             onActivate();
     }
 
     std::function<void()> onActivate;
+    std::function<bool(const QString& action)> onAction;
     int activationRequests = 0;
 };
