@@ -23,6 +23,9 @@ packages=(
     e2fsprogs dosfstools util-linux mount
     # installing and packaging: icon sizes, the package, and the desktop's validators
     librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
+    # Wayland: the protocols' client code; a headless compositor, its screenshots, typing and a
+    # Wayland terminal for the tests
+    libwayland-dev wayland-protocols sway grim wtype foot wayland-utils
 )
 
 missing=()
