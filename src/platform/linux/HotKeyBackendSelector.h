@@ -6,8 +6,9 @@
 
 class Logger;
 
-// Picks the global shortcut service of the running session: on Wayland the desktop portal (X11
-// grabs there only see keys typed into X windows), on X11 key grabs.
+// Picks the global shortcut service of the running session: on Wayland sway's IPC where sway
+// runs, else the desktop portal (X11 grabs there only see keys typed into X windows); on X11 key
+// grabs.
 class HotKeyBackendSelector {
 public:
     // Needs the QGuiApplication already made.
