@@ -2,6 +2,8 @@
 #include "fakes/CapturingLogger.h"
 #include "support/SwaySession.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -20,9 +22,8 @@ class SwayHotKeyBackendTest : public QObject {
     CapturingLogger m_logger;
 
     // wtype may drop its first key, and the binding is made in the background: press until the
-    // handler hears of it.
-    bool pressPanicKeyUntilHeard(const QList<HotKeyBackend::Event>& events) {
-        const qsizetype before = events.size();
+    // press is heard.
+    bool pressPanicKeyUntil(const std::function<bool()>& heard) {
         QDeadlineTimer deadline(20000);
         while (!deadline.hasExpired()) {
             m_sway.type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-M"),
@@ -31,10 +32,15 @@ class SwayHotKeyBackendTest : public QObject {
                          QStringLiteral("-m"), QStringLiteral("shift"), QStringLiteral("-m"),
                          QStringLiteral("logo"), QStringLiteral("-m"), QStringLiteral("alt"),
                          QStringLiteral("-m"), QStringLiteral("ctrl")});
-            if (QTest::qWaitFor([&] { return events.size() > before; }, 1000))
+            if (QTest::qWaitFor(heard, 1000))
                 return true;
         }
         return false;
+    }
+
+    bool pressPanicKeyUntilHeard(const QList<HotKeyBackend::Event>& events) {
+        const qsizetype before = events.size();
+        return pressPanicKeyUntil([&] { return events.size() > before; });
     }
 
 private slots:
@@ -66,6 +72,29 @@ private slots:
         // Gone with the backend: there is nothing left for sway to unbind.
         QVERIFY(m_sway.swaymsg({QStringLiteral("unbindsym"), panicCombo}).isEmpty());
         QVERIFY2(m_logger.lines.isEmpty(), qPrintable(m_logger.lines.join(u'\n')));
+    }
+
+    // The program itself picks sway's IPC in a sway session.
+    void programOnSwayTakesThePanicKey() {
+        QTemporaryDir home;
+        QProcessEnvironment environment = m_sway.environment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("c")));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(VELMORA_BINARY), QStringList());
+        QVERIFY(program.waitForStarted(10000));
+        QString log;
+        const QString panicLine =
+            QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays");
+        const bool heard = pressPanicKeyUntil([&] {
+            log += QString::fromUtf8(program.readAll());
+            return log.contains(panicLine);
+        });
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
+        QVERIFY2(heard, qPrintable(log));
     }
 };
 
