@@ -17,8 +17,6 @@ public:
     void setActionHandler(std::function<bool(const QString& action)> handler) override {
         onAction = std::move(handler);
     }
-    // False when nobody answers the action, as the real service would log it.
-    bool activateAction(const QString& action) const { return onAction && onAction(action); }
     void activate() const {
         if (onActivate)
             onActivate();

@@ -220,21 +220,6 @@ private slots:
             QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays")));
     }
 
-    void panicActionFromTheBusTakesThePanicKeysPath() {
-        Program program;
-        program.protect(editorID, QStringLiteral("Editor"), program.vault().id);
-        program.start();
-        program.fakes.workspace.bringToFront(program.fakes.workspace.launch(editorID));
-        program.fakes.scheduler.advance(0);
-
-        QVERIFY(!program.fakes.applicationBus.activateAction(QStringLiteral("frobnicate")));
-        QCOMPARE(program.openOverlays(), std::size_t(1));
-        QVERIFY(program.fakes.applicationBus.activateAction(QStringLiteral("panic")));
-        QCOMPARE(program.openOverlays(), std::size_t(0));
-        QVERIFY(program.fakes.logger.lines.contains(
-            QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays")));
-    }
-
     void ctrlQGoesThroughQuitProtection() {
         Program program;
         program.start();
