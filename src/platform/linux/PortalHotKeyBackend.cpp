@@ -120,11 +120,10 @@ QString PortalHotKeyBackend::shortcutId(Handle handle) {
 }
 
 // Portal calls answer at once with a request object; the outcome comes later as its Response.
-void PortalHotKeyBackend::request(const QString& method, QVariantList arguments, Answer answer) {
+void PortalHotKeyBackend::request(const QString& method, QVariantList arguments,
+                                  QVariantMap options, Answer answer) {
     const QString token = QStringLiteral("velmora%1").arg(++m_requests);
-    QVariantMap options{{QStringLiteral("handle_token"), token}};
-    if (method == QLatin1String("CreateSession"))
-        options.insert(QStringLiteral("session_handle_token"), token);
+    options.insert(QStringLiteral("handle_token"), token);
     arguments << options;
     const QString sender = m_bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
     const QString expected = portalPath + QStringLiteral("/request/") + sender + u'/' + token;
@@ -159,15 +158,17 @@ void PortalHotKeyBackend::onResponse(const QDBusMessage& message) {
 
 void PortalHotKeyBackend::createSession() {
     m_state = State::creatingSession;
-    request(QStringLiteral("CreateSession"), {}, [this](uint response, const QVariantMap& results) {
-        m_session = pathText(results.value(QStringLiteral("session_handle")));
-        if (response != 0 || m_session.isEmpty()) {
-            giveUp(QStringLiteral("the desktop refused a shortcut session"));
-            return;
-        }
-        m_state = State::ready;
-        bindShortcuts();
-    });
+    const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("velmora")}};
+    request(QStringLiteral("CreateSession"), {}, options,
+            [this](uint response, const QVariantMap& results) {
+                m_session = pathText(results.value(QStringLiteral("session_handle")));
+                if (response != 0 || m_session.isEmpty()) {
+                    giveUp(QStringLiteral("the desktop refused a shortcut session"));
+                    return;
+                }
+                m_state = State::ready;
+                bindShortcuts();
+            });
 }
 
 // The portal binds the session's whole list each time, so a change sends the list again.
@@ -186,15 +187,16 @@ void PortalHotKeyBackend::bindShortcuts() {
                            {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)),
                                  QVariant::fromValue(shortcuts), QString()};
-    request(QStringLiteral("BindShortcuts"), arguments, [this](uint response, const QVariantMap&) {
-        m_binding = false;
-        if (response != 0) {
-            giveUp(QStringLiteral("the desktop refused the shortcuts"));
-            return;
-        }
-        if (std::exchange(m_bindAgain, false))
-            bindShortcuts();
-    });
+    request(QStringLiteral("BindShortcuts"), arguments, {},
+            [this](uint response, const QVariantMap&) {
+                m_binding = false;
+                if (response != 0) {
+                    giveUp(QStringLiteral("the desktop refused the shortcuts"));
+                    return;
+                }
+                if (std::exchange(m_bindAgain, false))
+                    bindShortcuts();
+            });
 }
 
 void PortalHotKeyBackend::giveUp(const QString& reason) {

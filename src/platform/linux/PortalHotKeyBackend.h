@@ -46,7 +46,8 @@ private:
     using Answer = std::function<void(uint response, const QVariantMap& results)>;
     enum class State { idle, creatingSession, ready, unavailable };
 
-    void request(const QString& method, QVariantList arguments, Answer answer);
+    // `options` gain the request's handle_token.
+    void request(const QString& method, QVariantList arguments, QVariantMap options, Answer answer);
     void createSession();
     void bindShortcuts();
     void giveUp(const QString& reason);
