@@ -114,6 +114,14 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handlePanic();
     };
+    // Where no global key can be had, `velmora --panic` bound in the desktop's own shortcuts
+    // takes the same path.
+    m_ports.applicationBus.setActionHandler([self](const QString& action) {
+        if (!self || action != QLatin1String("panic"))
+            return false;
+        self->m_safety->triggerPanic();
+        return true;
+    });
     // 10. The window itself is made on the first request.
     createSettingsWindowController();
     // 11.

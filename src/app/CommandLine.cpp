@@ -22,6 +22,9 @@ CommandLine::Action CommandLine::handle(const QStringList& arguments) {
                           "Keep chosen applications usable only while their external drive is "
                           "connected.\n"
                           "Velmora runs in the system tray; its settings are in its tray menu.\n\n"
+                          "  -p, --panic    dismiss every lock card of the running Velmora and "
+                          "exit\n"
+                          "                 (for a shortcut in the desktop's keyboard settings)\n"
                           "  -h, --help     show this help and exit\n"
                           "  -v, --version  show the version and exit\n"));
         return Action::exitSuccess;
@@ -31,6 +34,9 @@ CommandLine::Action CommandLine::handle(const QStringList& arguments) {
         print(stdout, QStringLiteral("velmora " VELMORA_VERSION "\n"));
         return Action::exitSuccess;
     }
+    if (options.size() == 1 &&
+        (option == QLatin1String("--panic") || option == QLatin1String("-p")))
+        return Action::panic;
     print(stderr, QStringLiteral("velmora: unrecognized option '%1'\n"
                                  "Try 'velmora --help' for more information.\n")
                       .arg(option));

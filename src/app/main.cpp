@@ -1,10 +1,12 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/PanicCommand.h"
 #include "menubar/QuickMenuBarWindows.h"
 #include "onboarding/QuickOnboardingWindow.h"
 #include "platform/linux/AppcastUpdater.h"
 #include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/DBusNotifier.h"
+#include "platform/linux/HotKeyBackendSelector.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
@@ -20,7 +22,6 @@
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
 #include "platform/linux/UnixSignalWatcher.h"
-#include "platform/linux/X11HotKeyBackend.h"
 #include "platform/linux/XcbSession.h"
 #include "platform/linux/XdgAppIconSource.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
         return 0;
     case CommandLine::Action::exitFailure:
         return 2;
+    case CommandLine::Action::panic: {
+        QCoreApplication client(argc, argv);
+        return PanicCommand::run();
+    }
     case CommandLine::Action::run:
         break;
     }
@@ -110,7 +115,7 @@ int main(int argc, char** argv) {
     DBusNotifier notifier(logger);
     LogindPowerEvents powerEvents(logger);
     XdgAppIconSource appIcons(logger);
-    X11HotKeyBackend hotKeys(logger, X11HotKeyBackend::qtConnection());
+    const std::unique_ptr<HotKeyBackend> hotKeys = HotKeyBackendSelector::forSession(logger);
     PolkitAuthBackend auth;
     LinuxWorkspace workspace(logger);
     QtScreens screens;
@@ -148,7 +153,7 @@ int main(int argc, char** argv) {
                                notifier,
                                powerEvents,
                                appIcons,
-                               hotKeys,
+                               *hotKeys,
                                auth,
                                workspace,
                                screens,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 // The program's own name on the session bus, through which a launcher (or a second copy)
@@ -13,4 +14,7 @@ public:
     // Asks the copy that holds the name to come forward; `done` runs once the request has been
     // answered or has failed, never before this returns.
     virtual void activateRunningCopy(std::function<void()> done) = 0;
+    // Answers named actions (`velmora --panic` sends "panic"); the handler returns false for a
+    // name it does not know, which is logged and ignored.
+    virtual void setActionHandler(std::function<bool(const QString& action)> handler) = 0;
 };

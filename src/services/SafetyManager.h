@@ -22,12 +22,15 @@ public:
     // Ctrl+Alt+Super+Shift+U: stored as U (32) with command, option, control and shift (0x1B00).
     static KeyCombo panicKeyCombo();
 
+    // The panic key's path, also taken by routes other than the key itself (a request over
+    // the session bus from `velmora --panic`).
+    void triggerPanic();
+
     // Called on every press of the panic key; the manager itself closes nothing.
     std::function<void()> onPanicKeyPressed;
 
 private:
     void setupPanicKey();
-    void triggerPanic();
 
     HotKeysController& m_hotKeys;
     Logger& m_logger;

@@ -14,11 +14,15 @@ public:
         if (done)
             done();
     }
+    void setActionHandler(std::function<bool(const QString& action)> handler) override {
+        onAction = std::move(handler);
+    }
     void activate() const {
         if (onActivate)
             onActivate();
     }
 
     std::function<void()> onActivate;
+    std::function<bool(const QString& action)> onAction;
     int activationRequests = 0;
 };

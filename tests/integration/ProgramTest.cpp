@@ -1,10 +1,14 @@
 #include "fakes/CapturingLogger.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
+#include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/SettingsFileStore.h"
+#include "support/PrivateBus.h"
 #include "support/TestMounts.h"
 #include "support/XvfbServer.h"
 
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,8 +21,13 @@ struct Run {
     QString err;
 };
 
-Run runToEnd(const QStringList& arguments) {
+Run runToEnd(const QStringList& arguments, const QString& sessionBus = {}) {
     QProcess process;
+    if (!sessionBus.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(VELMORA_BINARY), arguments);
     process.waitForFinished(30000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -39,13 +48,16 @@ class ProgramTest : public QObject {
 
     // Starts the program without any display, as on a headless machine, or on `display`, and
     // collects its log.
-    std::unique_ptr<QProcess> start(const QByteArray& display = {}) {
+    std::unique_ptr<QProcess> start(const QByteArray& display = {},
+                                    const QString& sessionBus = {}) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
         if (!display.isEmpty())
             environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        if (!sessionBus.isEmpty())
+            environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            home.filePath(QStringLiteral("config")));
@@ -79,6 +91,7 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.startsWith(QStringLiteral("Usage: velmora [OPTION]")));
         QVERIFY(help.out.contains(QStringLiteral("--version")));
+        QVERIFY(help.out.contains(QStringLiteral("--panic")));
 
         const Run version = runToEnd({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
@@ -140,6 +153,35 @@ private slots:
         QVERIFY2(log.contains(QStringLiteral("is damaged; kept a copy at")), qPrintable(log));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), damaged);
+    }
+
+    void panicFromTheCommandLineReachesTheRunningCopy() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        const Run alone = runToEnd({QStringLiteral("--panic")}, bus.address());
+        QCOMPARE(alone.exitCode, 1);
+        QVERIFY2(alone.err.contains(QStringLiteral("Velmora is not running")),
+                 qPrintable(alone.err));
+        const Run noBus =
+            runToEnd({QStringLiteral("--panic")}, QStringLiteral("unix:path=/nonexistent/bus"));
+        QCOMPARE(noBus.exitCode, 1);
+        QVERIFY2(noBus.err.contains(QStringLiteral("cannot reach the session bus")),
+                 qPrintable(noBus.err));
+
+        QDBusServiceWatcher watcher(DBusApplicationService::serviceName, bus.connection(),
+                                    QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy published(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        auto process = start({}, bus.address());
+        if (!bus.connection().interface()->isServiceRegistered(DBusApplicationService::serviceName))
+            QVERIFY(published.wait(20000));
+        const Run panic = runToEnd({QStringLiteral("--panic")}, bus.address());
+        QCOMPARE(panic.exitCode, 0);
+        QVERIFY2(panic.err.isEmpty(), qPrintable(panic.err));
+        const QString line =
+            QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays");
+        const QString log = waitForLog(*process, line);
+        stop(*process);
+        QVERIFY2(log.contains(line), qPrintable(log));
     }
 
     // The session ends and its X server with it: one line, and a clean end.

@@ -80,9 +80,14 @@ void DBusApplicationService::Activate(const QVariantMap&) {
         m_onActivate();
 }
 
-// The program offers no actions of its own.
+void DBusApplicationService::setActionHandler(std::function<bool(const QString& action)> handler) {
+    m_onAction = std::move(handler);
+}
+
 void DBusApplicationService::ActivateAction(const QString& actionName, const QVariantList&,
                                             const QVariantMap&) {
+    if (m_onAction && m_onAction(actionName))
+        return;
     m_logger.log(QStringLiteral("[Velmora] Unknown application action %1 ignored").arg(actionName));
 }
 

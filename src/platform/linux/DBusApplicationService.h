@@ -22,6 +22,7 @@ public:
 
     bool publish(std::function<void()> onActivate) override;
     void activateRunningCopy(std::function<void()> done) override;
+    void setActionHandler(std::function<bool(const QString& action)> handler) override;
 
 public slots:
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
@@ -32,4 +33,5 @@ public slots:
 private:
     Logger& m_logger;
     std::function<void()> m_onActivate;
+    std::function<bool(const QString& action)> m_onAction;
 };

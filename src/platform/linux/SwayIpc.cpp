@@ -1,5 +1,6 @@
 #include "platform/linux/SwayIpc.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QLocalSocket>
 #include <cstring>
@@ -71,6 +72,15 @@ void SwayIpc::subscribe(const QStringList& events, ReplyHandler reply) {
     send(Message::subscribe,
          QJsonDocument(QJsonArray::fromStringList(events)).toJson(QJsonDocument::Compact),
          std::move(reply));
+}
+
+void SwayIpc::waitForReplies(int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    m_socket->flush();
+    // readyRead, and with it readMessages, is emitted from within the wait.
+    while (!m_pending.empty() && !deadline.hasExpired() &&
+           m_socket->waitForReadyRead(int(deadline.remainingTime()))) {
+    }
 }
 
 void SwayIpc::readMessages() {

@@ -46,6 +46,9 @@ public:
     void runCommand(const QString& command, ReplyHandler reply = {});
     // Events of these kinds arrive through `event` from now on.
     void subscribe(const QStringList& events, ReplyHandler reply = {});
+    // Blocks until every message sent has been answered, at most `timeoutMs`; only for the way
+    // out, where sway would drop messages still unread when the connection closes.
+    void waitForReplies(int timeoutMs);
 
 signals:
     void event(SwayIpc::Event type, const QJsonDocument& payload);

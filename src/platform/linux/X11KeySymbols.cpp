@@ -4,6 +4,7 @@
 #include "hotkey/ModifierFlags.h"
 
 #include <X11/XF86keysym.h>
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <xcb/xproto.h>
 
@@ -103,4 +104,14 @@ quint16 X11KeySymbols::modifierMaskForCarbonFlags(quint32 carbonFlags) {
     if (carbonFlags & ModifierFlags::shift)
         mask |= XCB_MOD_MASK_SHIFT;
     return mask;
+}
+
+std::optional<QString> X11KeySymbols::keyNameForCarbonKeyCode(quint32 carbonKeyCode) {
+    const auto keysym = keysymForCarbonKeyCode(carbonKeyCode);
+    if (!keysym)
+        return std::nullopt;
+    const char* name = XKeysymToString(*keysym);
+    if (!name)
+        return std::nullopt;
+    return QString::fromLatin1(name);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <optional>
 
@@ -12,4 +13,6 @@ public:
     // The X modifier mask for a Carbon mask: command→Control, control→Mod4 (Super),
     // option→Mod1 (Alt), shift→Shift.
     static quint16 modifierMaskForCarbonFlags(quint32 carbonFlags);
+    // The key's name as shortcut services write it ("u", "F5", "Return"); none as above.
+    static std::optional<QString> keyNameForCarbonKeyCode(quint32 carbonKeyCode);
 };
