@@ -1,5 +1,14 @@
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeNotifier.h"
+#include "fakes/FakeOverlayState.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeVolumeSource.h"
+#include "fakes/MemoryStore.h"
+#include "model/Defaults.h"
+#include "model/ProtectedDrivesManager.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "services/AppMonitorService.h"
+#include "services/DriveMonitorService.h"
 #include "support/DesktopEntryTree.h"
 #include "support/SwaySession.h"
 
@@ -79,6 +88,40 @@ private slots:
         QCOMPARE(activated, (QList<RunningApplication>{notes, sketch, notes, sketch}));
         QVERIFY(!m_logger.lines.contains(
             QStringLiteral("[Velmora] No X11 display; application activations will not be seen")));
+    }
+
+    void windowOfAProtectedAppWithoutItsDriveAsksForTheLock() {
+        MemoryStore store;
+        Defaults defaults(store, m_logger);
+        ProtectedDrivesManager drives(defaults, m_logger);
+        drives.addDrive(QStringLiteral("VelmoraAbsent"), QStringLiteral("/media/velmora-absent"),
+                        std::nullopt);
+        defaults.setProtectedApps({ProtectedApp{
+            QUuid::createUuid(), QStringLiteral("org.velmora.Notes"), QStringLiteral("Notes"),
+            QString(), true, drives.drives().first().id, QDateTime::currentDateTimeUtc()}});
+        FakeScheduler scheduler;
+        FakeVolumeSource volumes;
+        FakeNotifier notifier;
+        DriveMonitorService driveMonitor(
+            {scheduler, notifier, volumes, drives, defaults, m_logger});
+        LinuxWorkspace workspace(m_logger, m_entries.dataDirs(), "no-display:0",
+                                 m_sway.waylandDisplay(), m_sway.ipcSocket());
+        FakeOverlayState overlay;
+        AppMonitorService monitor(workspace, scheduler, defaults, drives, driveMonitor, overlay,
+                                  m_logger);
+        QList<QString> detected;
+        monitor.onProtectedAppDetected = [&](const ProtectedApp& app) {
+            detected.append(app.bundleIdentifier);
+        };
+        monitor.startMonitoring();
+        // Only the activation judges the app: no poll runs on the fake clock, no launch watch.
+        workspace.watchLaunches({});
+
+        openWindow(QStringLiteral("org.velmora.Notes"), QStringLiteral("org.velmora.Notes"));
+        QTRY_COMPARE_WITH_TIMEOUT(detected, QList<QString>{QStringLiteral("org.velmora.Notes")},
+                                  deadlineMs);
+        QVERIFY(m_logger.lines.contains(QStringLiteral(
+            "[Velmora] Drive VelmoraAbsent not mounted — blocking activation of: Notes")));
     }
 };
 
