@@ -10,15 +10,23 @@
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "support/DesktopEntryTree.h"
+#include "support/InstalledTestApp.h"
 #include "support/SwaySession.h"
 
 #include <QProcess>
 #include <QtTest>
 #include <memory>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int deadlineMs = 10000;
+
+QString ownUserName() {
+    const passwd* user = ::getpwuid(::getuid());
+    return user ? QString::fromLocal8Bit(user->pw_name) : QString();
+}
 
 } // namespace
 
@@ -44,16 +52,36 @@ private:
         return RunningApplication{pid, id};
     }
 
+    // Empty when XWayland did not come up in time.
+    QByteArray xwaylandDisplay() const {
+        const QString path = QFileInfo(QFile::decodeName(m_sway.waylandDisplay())).path() +
+                             QStringLiteral("/x11-display");
+        QByteArray display;
+        const auto written = [&] {
+            QFile file(path);
+            display = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+            return display.startsWith(':');
+        };
+        return QTest::qWaitFor(written, deadlineMs) ? display : QByteArray();
+    }
+
 private slots:
     void initTestCase() {
-        if (!m_sway.start())
+        // The X server's name is only known inside the session, whose user admits ours to it.
+        if (!m_sway.start(QStringLiteral("xwayland force\nexec sh -c 'xhost +si:localuser:%1; "
+                                         "echo $DISPLAY > $XDG_RUNTIME_DIR/x11-display'")
+                              .arg(ownUserName())))
             QSKIP(qPrintable(m_sway.error()));
-        m_entries.app(m_entries.system(), QStringLiteral("org.velmora.Notes"),
-                      QStringLiteral("Notes"),
-                      QStringLiteral("Exec=foot --app-id=org.velmora.Notes sleep 600"));
-        m_entries.app(m_entries.system(), QStringLiteral("org.velmora.Sketch"),
-                      QStringLiteral("Sketch"),
-                      QStringLiteral("Exec=foot --app-id=sketch sleep 600\nStartupWMClass=sketch"));
+        // Notes is known by its process; Sketch only by its window's class.
+        m_entries.write(m_entries.system(), QStringLiteral("org.velmora.Notes.desktop"),
+                        QStringLiteral("Type=Application\nName=Notes\n"
+                                       "Exec=foot --app-id=org.velmora.Notes sleep 600"));
+        m_entries.write(m_entries.system(), QStringLiteral("org.velmora.Sketch.desktop"),
+                        QStringLiteral("Type=Application\nName=Sketch\n"
+                                       "Exec=/nonexistent/sketch\nStartupWMClass=sketch"));
+        m_entries.write(m_entries.system(), QStringLiteral("org.velmora.TestApp.desktop"),
+                        QStringLiteral("Type=Application\nName=Test\nExec=") +
+                            InstalledTestApp::program());
     }
 
     void cleanup() {
@@ -88,6 +116,35 @@ private slots:
         QCOMPARE(activated, (QList<RunningApplication>{notes, sketch, notes, sketch}));
         QVERIFY(!m_logger.lines.contains(
             QStringLiteral("[Velmora] No X11 display; application activations will not be seen")));
+    }
+
+    // sway also sets X11's active window for its XWayland windows; each activation is one report.
+    void xwaylandWindowsAreReportedOnceAmongWaylandOnes() {
+        const QByteArray display = xwaylandDisplay();
+        if (display.isEmpty())
+            QSKIP("XWayland did not start");
+        LinuxWorkspace workspace(m_logger, m_entries.dataDirs(), display, m_sway.waylandDisplay(),
+                                 m_sway.ipcSocket());
+        QList<RunningApplication> activated;
+        workspace.setActivationHandler(
+            [&](const RunningApplication& app) { activated.append(app); });
+        auto window = std::make_unique<QProcess>();
+        QProcessEnvironment environment = m_sway.environment();
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        window->setProcessEnvironment(environment);
+        window->start(InstalledTestApp::program(), {QStringLiteral("--window")});
+        QVERIFY(window->waitForStarted(deadlineMs));
+        const RunningApplication x11App{static_cast<std::int32_t>(window->processId()),
+                                        InstalledTestApp::mainId()};
+        m_windows.push_back(std::move(window));
+        QTRY_COMPARE_WITH_TIMEOUT(activated, QList<RunningApplication>{x11App}, deadlineMs);
+
+        const RunningApplication notes =
+            openWindow(QStringLiteral("org.velmora.Notes"), QStringLiteral("org.velmora.Notes"));
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 2, deadlineMs);
+        m_sway.swaymsg({QStringLiteral("[pid=%1] focus").arg(x11App.processIdentifier)});
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 3, deadlineMs);
+        QCOMPARE(activated, (QList<RunningApplication>{x11App, notes, x11App}));
     }
 
     void windowOfAProtectedAppWithoutItsDriveAsksForTheLock() {
