@@ -40,16 +40,24 @@ private:
     CapturingLogger m_logger;
     std::vector<std::unique_ptr<QProcess>> m_windows;
 
-    // A terminal window of its own app_id; the entry runs the same command.
-    RunningApplication openWindow(const QString& id, const QString& appId) {
+    RunningApplication open(const QString& id, const QString& program, const QStringList& arguments,
+                            const QByteArray& x11Display = {}) {
         auto window = std::make_unique<QProcess>();
-        window->setProcessEnvironment(m_sway.environment());
-        window->start(QStringLiteral("foot"), {QStringLiteral("--app-id=") + appId,
-                                               QStringLiteral("sleep"), QStringLiteral("600")});
+        QProcessEnvironment environment = m_sway.environment();
+        if (!x11Display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x11Display));
+        window->setProcessEnvironment(environment);
+        window->start(program, arguments);
         window->waitForStarted(deadlineMs);
         const auto pid = static_cast<std::int32_t>(window->processId());
         m_windows.push_back(std::move(window));
         return RunningApplication{pid, id};
+    }
+    // A terminal window of its own app_id.
+    RunningApplication openWindow(const QString& id, const QString& appId) {
+        return open(
+            id, QStringLiteral("foot"),
+            {QStringLiteral("--app-id=") + appId, QStringLiteral("sleep"), QStringLiteral("600")});
     }
 
     // Empty when XWayland did not come up in time.
@@ -92,9 +100,13 @@ private slots:
         m_windows.clear();
     }
 
-    void focusedWindowsAreReportedWithTheirApplicationAndProcess() {
-        LinuxWorkspace workspace(m_logger, m_entries.dataDirs(), "no-display:0",
-                                 m_sway.waylandDisplay(), m_sway.ipcSocket());
+    // sway also sets X11's active window for its XWayland windows: each activation is one report.
+    void focusedWindowsAreReportedOnceWithTheirApplicationAndProcess() {
+        const QByteArray display = xwaylandDisplay();
+        if (display.isEmpty())
+            QSKIP("XWayland did not start");
+        LinuxWorkspace workspace(m_logger, m_entries.dataDirs(), display, m_sway.waylandDisplay(),
+                                 m_sway.ipcSocket());
         QVERIFY(workspace.seesActivations());
         QList<RunningApplication> activated;
         workspace.setActivationHandler(
@@ -107,44 +119,17 @@ private slots:
         const RunningApplication sketch =
             openWindow(QStringLiteral("org.velmora.Sketch"), QStringLiteral("sketch"));
         QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 2, deadlineMs);
+        const RunningApplication x11App =
+            open(InstalledTestApp::mainId(), InstalledTestApp::program(),
+                 {QStringLiteral("--window")}, display);
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 3, deadlineMs);
 
         m_sway.swaymsg({QStringLiteral("[app_id=org.velmora.Notes] focus")});
-        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 3, deadlineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 4, deadlineMs);
         // Raised through the compositor, as the app has no X11 window.
         QVERIFY(workspace.activate(sketch));
-        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 4, deadlineMs);
-        QCOMPARE(activated, (QList<RunningApplication>{notes, sketch, notes, sketch}));
-        QVERIFY(!m_logger.lines.contains(
-            QStringLiteral("[Velmora] No X11 display; application activations will not be seen")));
-    }
-
-    // sway also sets X11's active window for its XWayland windows; each activation is one report.
-    void xwaylandWindowsAreReportedOnceAmongWaylandOnes() {
-        const QByteArray display = xwaylandDisplay();
-        if (display.isEmpty())
-            QSKIP("XWayland did not start");
-        LinuxWorkspace workspace(m_logger, m_entries.dataDirs(), display, m_sway.waylandDisplay(),
-                                 m_sway.ipcSocket());
-        QList<RunningApplication> activated;
-        workspace.setActivationHandler(
-            [&](const RunningApplication& app) { activated.append(app); });
-        auto window = std::make_unique<QProcess>();
-        QProcessEnvironment environment = m_sway.environment();
-        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-        window->setProcessEnvironment(environment);
-        window->start(InstalledTestApp::program(), {QStringLiteral("--window")});
-        QVERIFY(window->waitForStarted(deadlineMs));
-        const RunningApplication x11App{static_cast<std::int32_t>(window->processId()),
-                                        InstalledTestApp::mainId()};
-        m_windows.push_back(std::move(window));
-        QTRY_COMPARE_WITH_TIMEOUT(activated, QList<RunningApplication>{x11App}, deadlineMs);
-
-        const RunningApplication notes =
-            openWindow(QStringLiteral("org.velmora.Notes"), QStringLiteral("org.velmora.Notes"));
-        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 2, deadlineMs);
-        m_sway.swaymsg({QStringLiteral("[pid=%1] focus").arg(x11App.processIdentifier)});
-        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 3, deadlineMs);
-        QCOMPARE(activated, (QList<RunningApplication>{x11App, notes, x11App}));
+        QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 5, deadlineMs);
+        QCOMPARE(activated, (QList<RunningApplication>{notes, sketch, x11App, notes, sketch}));
     }
 
     void windowOfAProtectedAppWithoutItsDriveAsksForTheLock() {
