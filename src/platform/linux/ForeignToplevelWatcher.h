@@ -15,8 +15,8 @@ struct zwlr_foreign_toplevel_handle_v1;
 struct zwlr_foreign_toplevel_manager_v1;
 
 // The compositor's list of windows (wlroots' foreign-toplevel protocol): reports the app_id of the
-// window that became the activated one. Another window of the same app_id is not a new activation
-// here only when it is the same window; the caller tells processes apart.
+// window that became the activated one, once per change of window. Whether the new window belongs
+// to the same process as the last is for the caller to tell; the list names no processes.
 class ForeignToplevelWatcher : public QObject {
     Q_OBJECT
 
