@@ -26,6 +26,8 @@ packages=(
     # Wayland: the protocols' client code; a headless compositor, its screenshots, typing and a
     # Wayland terminal for the tests
     libwayland-dev wayland-protocols sway grim wtype foot wayland-utils
+    # X11 windows inside the compositor, for the activation tests
+    xwayland
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // A stand-in application for the integration tests: it waits until it is killed. With
 // "--window" it maps one X window carrying its process number and prints the window's id.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +15,11 @@ int showWindow() {
         return 1;
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_window_t window = xcb_generate_id(connection);
+    // Painted, so a compositor's X server (XWayland) gives it a surface to show.
+    const std::uint32_t background = screen->black_pixel;
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 100, 100, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                      &background);
     const char* name = "_NET_WM_PID";
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);

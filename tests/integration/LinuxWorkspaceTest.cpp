@@ -114,6 +114,8 @@ private slots:
     void init() {
         m_app = std::make_unique<InstalledTestApp>();
         qputenv("XDG_DATA_HOME", m_app->dataHome().toLocal8Bit());
+        // The desktop the tests run in, if any, stays out of them.
+        qunsetenv("WAYLAND_DISPLAY");
         m_logger.lines.clear();
         m_workspace = std::make_unique<LinuxWorkspace>(
             m_logger, DesktopEntryIndex::defaultDataDirs(), QByteArray("no-such-display:0"));

@@ -130,6 +130,8 @@ private slots:
     void initTestCase() {
         m_app = std::make_unique<InstalledTestApp>();
         qputenv("XDG_DATA_HOME", m_app->dataHome().toLocal8Bit());
+        // The desktop the tests run in, if any, stays out of them.
+        qunsetenv("WAYLAND_DISPLAY");
     }
 
     void killsTheAppWithoutItsDriveAndLetsItRunWithIt() {

@@ -152,6 +152,27 @@ private slots:
         QCOMPARE(index.idForFile(QStringLiteral("/elsewhere/org.example.Y.desktop")),
                  QStringLiteral("org.example.Y"));
     }
+
+    void windowClassNamesItsEntryThenWindowClassThenProgram() {
+        QTemporaryDir data;
+        writeEntry(data.path(), QStringLiteral("term.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=foot\n");
+        writeEntry(data.path(), QStringLiteral("org.example.Editor.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=/opt/edit/edit-it %f\n"
+                   "StartupWMClass=editor\n");
+        writeEntry(data.path(), QStringLiteral("org.example.Tool.desktop"),
+                   "[Desktop Entry]\nType=Application\nExec=env A=1 editor\n"
+                   "StartupWMClass=term\n");
+        DesktopEntryIndex index({data.path()});
+        QCOMPARE(index.idForWindowClass(QStringLiteral("term")), QStringLiteral("term"));
+        QCOMPARE(index.idForWindowClass(QStringLiteral("editor")),
+                 QStringLiteral("org.example.Editor"));
+        QCOMPARE(index.idForWindowClass(QStringLiteral("edit-it")),
+                 QStringLiteral("org.example.Editor"));
+        QCOMPARE(index.idForWindowClass(QStringLiteral("foot")), QStringLiteral("term"));
+        QCOMPARE(index.idForWindowClass(QStringLiteral("unknown")), std::nullopt);
+        QCOMPARE(index.idForWindowClass(QString()), std::nullopt);
+    }
 };
 
 QTEST_GUILESS_MAIN(AppIdentificationTest)

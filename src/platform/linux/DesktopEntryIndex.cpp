@@ -79,6 +79,20 @@ std::optional<QString> DesktopEntryIndex::idForProgram(const QString& executable
     return std::nullopt;
 }
 
+std::optional<QString> DesktopEntryIndex::idForWindowClass(const QString& appId) {
+    rebuildIfStale();
+    if (appId.isEmpty())
+        return std::nullopt;
+    if (m_programsById.contains(appId))
+        return appId;
+    for (const QHash<QString, QString>* ids : {&m_idsByWindowClass, &m_idsByProgramName}) {
+        const auto found = ids->constFind(appId);
+        if (found != ids->constEnd())
+            return *found;
+    }
+    return std::nullopt;
+}
+
 bool DesktopEntryIndex::runsProgram(const QString& id, const QString& executable) {
     rebuildIfStale();
     return m_programsById.value(id).contains(executable);
@@ -121,6 +135,8 @@ void DesktopEntryIndex::rebuildIfStale() {
     m_scriptsById.clear();
     m_candidatesByProgram.clear();
     m_canonicalPrograms.clear();
+    m_idsByWindowClass.clear();
+    m_idsByProgramName.clear();
     for (const QString& dataDir : m_dataDirs)
         addFolder(applicationsFolder(dataDir));
     watchFolders();
@@ -149,6 +165,12 @@ void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
     if (!entry || !entry->isApplication() || entry->isHiddenFromUser())
         return;
     QStringList& programs = m_programsById[id];
+    const QString windowClass = entry->value(QStringLiteral("StartupWMClass"));
+    if (!windowClass.isEmpty() && !m_idsByWindowClass.contains(windowClass))
+        m_idsByWindowClass.insert(windowClass, id);
+    const QString programName = QFileInfo(entry->execProgram()).fileName();
+    if (!programName.isEmpty() && !m_idsByProgramName.contains(programName))
+        m_idsByProgramName.insert(programName, id);
     const QString exec = canonicalProgram(entry->execProgram());
     if (!exec.isEmpty()) {
         programs.append(exec);

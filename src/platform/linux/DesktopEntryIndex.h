@@ -24,6 +24,9 @@ public:
     // The first application whose program is this executable and whose own Exec arguments all
     // appear among the process's arguments (so "flatpak run A" is not taken for B).
     std::optional<QString> idForProgram(const QString& executable, const QStringList& arguments);
+    // The application a window's app_id (or X11 window class) names: "<app_id>.desktop", else the
+    // first entry whose StartupWMClass is it, else the first whose program has it as file name.
+    std::optional<QString> idForWindowClass(const QString& appId);
     bool runsProgram(const QString& id, const QString& executable);
     // The files executed when the application starts: its programs and, when its Exec runs a
     // script through an interpreter, that script.
@@ -55,4 +58,6 @@ private:
     QHash<QString, QString> m_scriptsById;
     QHash<QString, QList<Candidate>> m_candidatesByProgram;
     QHash<QString, QString> m_canonicalPrograms;
+    QHash<QString, QString> m_idsByWindowClass;
+    QHash<QString, QString> m_idsByProgramName;
 };

@@ -2,7 +2,11 @@
 
 #include "platform/Logger.h"
 #include "platform/linux/ActiveWindowWatcher.h"
+#include "platform/linux/ForeignToplevelWatcher.h"
 #include "platform/linux/ProcessTreeKiller.h"
+#include "platform/linux/SwayIpc.h"
+#include "platform/linux/SwayTree.h"
+#include "platform/linux/WaylandConnection.h"
 #include "platform/linux/WindowActivator.h"
 #include "platform/linux/XcbSession.h"
 
@@ -18,7 +22,7 @@ constexpr double youthSeconds = 1.0;
 } // namespace
 
 LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray x11Display,
-                               QObject* parent)
+                               QByteArray waylandDisplay, QString swaySocket, QObject* parent)
     : QObject(parent)
     , m_logger(logger)
     , m_index(std::move(dataDirs))
@@ -34,6 +38,7 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
                                     "noticed at the next look"));
     // Installed or upgraded applications may run other files.
     connect(&m_index, &DesktopEntryIndex::changed, this, &LinuxWorkspace::updateLaunchWatches);
+    connectWayland(waylandDisplay, swaySocket);
     connectX11(x11Display);
 }
 
@@ -81,7 +86,17 @@ void LinuxWorkspace::terminate(const RunningApplication& app) {
 }
 
 bool LinuxWorkspace::activate(const RunningApplication& app) {
-    return m_activator && m_activator->activate(app.processIdentifier);
+    if (m_activator && m_activator->activate(app.processIdentifier))
+        return true;
+    // A Wayland window is found by its application, as the compositor names no processes.
+    return m_toplevels && app.bundleIdentifier &&
+           m_toplevels->activate([this, &app](const QString& appId) {
+               return m_index.idForWindowClass(appId) == app.bundleIdentifier;
+           });
+}
+
+bool LinuxWorkspace::seesActivations() const {
+    return m_activeWindows || (m_toplevels && m_toplevels->isWatching());
 }
 
 std::int32_t LinuxWorkspace::ownProcessIdentifier() const {
@@ -188,7 +203,7 @@ void LinuxWorkspace::exited(pid_t pid) {
         notifyTerminated(app);
 }
 
-void LinuxWorkspace::activated(pid_t pid) {
+void LinuxWorkspace::activated(pid_t pid, const std::optional<QString>& windowId) {
     const auto stat = ProcessFiles::stat(pid);
     if (!stat)
         return;
@@ -201,7 +216,43 @@ void LinuxWorkspace::activated(pid_t pid) {
         // Its directory entry is not known yet; the next look checks the start time.
         found = m_processes.insert_or_assign(pid, examine(pid, 0, stat)).first;
     }
-    notifyActivated(RunningApplication{pid, found->second.id});
+    notifyActivated(RunningApplication{pid, found->second.id ? found->second.id : windowId});
+}
+
+void LinuxWorkspace::toplevelActivated(const std::optional<QString>& appId) {
+    if (!appId) {
+        m_waylandActivePid = 0;
+        return;
+    }
+    const std::optional<QString> id = m_index.idForWindowClass(*appId);
+    if (!m_sway) {
+        waylandActivated(id ? newestProcessOf(*id) : 0, id);
+        return;
+    }
+    // The tree is read when the answer comes; a window focused meanwhile has its own activation.
+    m_sway->send(SwayIpc::Message::getTree, {}, [this, appId, id](const QJsonDocument& tree) {
+        waylandActivated(SwayTree::focusedPid(tree, *appId), id);
+    });
+}
+
+// Switching between windows of one process is not a new activation.
+void LinuxWorkspace::waylandActivated(pid_t pid, const std::optional<QString>& id) {
+    if (pid <= 0 || pid == m_waylandActivePid)
+        return;
+    m_waylandActivePid = pid;
+    activated(pid, id);
+}
+
+pid_t LinuxWorkspace::newestProcessOf(const QString& id) const {
+    pid_t newest = 0;
+    std::uint64_t newestStart = 0;
+    for (const auto& [pid, process] : m_processes) {
+        if (process.id == id && process.startTime >= newestStart) {
+            newest = pid;
+            newestStart = process.startTime;
+        }
+    }
+    return newest;
 }
 
 // Only processes this workspace knows are signalled; through the pidfd when there is one, so a
@@ -214,14 +265,52 @@ bool LinuxWorkspace::signal(pid_t pid, int signalNumber) {
     return ::kill(pid, signalNumber) == 0;
 }
 
+// The compositor's window list also holds its XWayland windows, and the compositor sets X11's
+// active window for them at the same moment: with both watchers one activation would arrive
+// twice, in no fixed order. The list alone speaks, as it is the only one that sees every window;
+// X11 is then used only to raise windows.
 void LinuxWorkspace::connectX11(const QByteArray& display) {
     m_x11 = XcbSession::open(display);
     if (!m_x11) {
-        m_logger.log(
-            QStringLiteral("[Velmora] No X11 display; application activations will not be seen"));
+        if (!seesActivations())
+            m_logger.log(QStringLiteral(
+                "[Velmora] No X11 display; application activations will not be seen"));
         return;
     }
     m_activator = std::make_unique<WindowActivator>(*m_x11);
+    if (!seesActivations())
+        watchX11Activations();
+}
+
+void LinuxWorkspace::watchX11Activations() {
     m_activeWindows =
         std::make_unique<ActiveWindowWatcher>(*m_x11, [this](pid_t pid) { activated(pid); });
+}
+
+void LinuxWorkspace::connectWayland(const QByteArray& display, const QString& swaySocket) {
+    m_wayland = WaylandConnection::open(display);
+    if (!m_wayland)
+        return;
+    m_toplevels = ForeignToplevelWatcher::create(
+        *m_wayland, [this](const std::optional<QString>& appId) { toplevelActivated(appId); });
+    if (!m_toplevels) {
+        m_wayland.reset();
+        m_logger.log(QStringLiteral("[Velmora] The Wayland compositor does not share its window "
+                                    "list; activations of Wayland windows will not be seen"));
+        return;
+    }
+    connect(m_toplevels.get(), &ForeignToplevelWatcher::stopped, this,
+            &LinuxWorkspace::toplevelsStopped);
+    // Only sway names the process behind a window; elsewhere the application's newest one is it.
+    m_sway = SwayIpc::connectTo(swaySocket);
+    if (m_sway)
+        connect(m_sway.get(), &SwayIpc::disconnected, this,
+                [this] { m_sway.release()->deleteLater(); });
+}
+
+void LinuxWorkspace::toplevelsStopped() {
+    m_logger.log(QStringLiteral("[Velmora] The Wayland compositor stopped sharing its window "
+                                "list; activations of Wayland windows will not be seen"));
+    if (m_x11 && !m_activeWindows)
+        watchX11Activations();
 }

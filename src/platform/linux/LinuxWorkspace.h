@@ -13,12 +13,16 @@
 #include <unordered_map>
 
 class ActiveWindowWatcher;
+class ForeignToplevelWatcher;
 class Logger;
+class SwayIpc;
+class WaylandConnection;
 class WindowActivator;
 class XcbSession;
 
 // The user's applications on Linux: processes in /proc with a resolvable desktop-file ID, their
-// endings through pidfds, activations through X11's active window, and signals to stop them.
+// endings through pidfds, activations through the compositor's window list on Wayland or X11's
+// active window, and signals to stop them.
 // A process is read and resolved once; after that a look costs one directory entry.
 class LinuxWorkspace : public QObject, public Workspace {
     Q_OBJECT
@@ -26,7 +30,8 @@ class LinuxWorkspace : public QObject, public Workspace {
 public:
     explicit LinuxWorkspace(Logger& logger,
                             QStringList dataDirs = DesktopEntryIndex::defaultDataDirs(),
-                            QByteArray x11Display = {}, QObject* parent = nullptr);
+                            QByteArray x11Display = {}, QByteArray waylandDisplay = {},
+                            QString swaySocket = {}, QObject* parent = nullptr);
     ~LinuxWorkspace() override;
 
     QList<RunningApplication> runningApplications() override;
@@ -38,7 +43,7 @@ public:
 
     // Whether endings arrive as events (pidfd) rather than at the next look.
     bool watchesExitsAsEvents() const { return m_pidfdSupported; }
-    bool seesActivations() const { return m_activeWindows != nullptr; }
+    bool seesActivations() const;
     DesktopEntryIndex& applications() { return m_index; }
     QStringList watchedLaunchFiles() const { return m_execWatcher.watchedFiles(); }
 
@@ -61,7 +66,14 @@ private:
     void keepIdentity(pid_t pid, Process& process, const QString& id);
     void forget(pid_t pid, QList<RunningApplication>& ended);
     void exited(pid_t pid);
-    void activated(pid_t pid);
+    // `windowId` names the application when the process itself belongs to none.
+    void activated(pid_t pid, const std::optional<QString>& windowId = std::nullopt);
+    void toplevelActivated(const std::optional<QString>& appId);
+    void waylandActivated(pid_t pid, const std::optional<QString>& id);
+    pid_t newestProcessOf(const QString& id) const;
+    void connectWayland(const QByteArray& display, const QString& swaySocket);
+    void toplevelsStopped();
+    void watchX11Activations();
     bool signal(pid_t pid, int signalNumber);
     void connectX11(const QByteArray& display);
     void updateLaunchWatches();
@@ -77,6 +89,10 @@ private:
     std::unique_ptr<XcbSession> m_x11;
     std::unique_ptr<ActiveWindowWatcher> m_activeWindows;
     std::unique_ptr<WindowActivator> m_activator;
+    std::unique_ptr<WaylandConnection> m_wayland;
+    std::unique_ptr<ForeignToplevelWatcher> m_toplevels;
+    std::unique_ptr<SwayIpc> m_sway;
+    pid_t m_waylandActivePid = 0;
     std::unordered_map<pid_t, Process> m_processes;
     std::uint64_t m_scanCount = 0;
 };
