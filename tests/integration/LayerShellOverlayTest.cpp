@@ -6,11 +6,13 @@
 #include "fakes/FakeVolumeSource.h"
 #include "overlay/LayerShellOverlayWindow.h"
 #include "platform/linux/LayerShellOverlayWindows.h"
+#include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/WaylandConnection.h"
 #include "platform/linux/WaylandScreens.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/OverlayWindowService.h"
+#include "support/InstalledTestApp.h"
 #include "support/OverlayModelGraph.h"
 #include "support/SwaySession.h"
 #include "support/ViewRenderer.h"
@@ -213,6 +215,57 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!program.service.isShowing(), 10000);
         QVERIFY(program.logger.lines.contains(
             QStringLiteral("[Velmora] Overlay dismissed (reason: forceQuit)")));
+    }
+
+    // The program itself on a Wayland session without X: an app of its list already running
+    // without its drive is covered by the compositor's overlay surfaces.
+    void theProgramCoversAnAppOnWayland() {
+        QTemporaryDir home;
+        InstalledTestApp app;
+        {
+            CapturingLogger logger;
+            SettingsFileStore store(home.filePath(QStringLiteral("config/Tarnwick/Velmora.conf")),
+                                    logger);
+            Defaults defaults(store, logger);
+            defaults.setHasCompletedOnboarding(true);
+            ProtectedDrivesManager drives(defaults, logger);
+            drives.addDrive(QStringLiteral("Velmora Absent"), QStringLiteral("/media/nowhere"),
+                            QStringLiteral("NO-SUCH-UUID"));
+            defaults.setProtectedApps({ProtectedApp{
+                QUuid::createUuid(), InstalledTestApp::mainId(), QStringLiteral("Test App"),
+                QString(), true, drives.drives().first().id, QDateTime::currentDateTimeUtc()}});
+        }
+        QProcess covered;
+        covered.start(InstalledTestApp::program());
+        QVERIFY(covered.waitForReadyRead(10000));
+
+        QProcessEnvironment environment = m_sway.environment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), app.dataHome());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(VELMORA_BINARY));
+        QByteArray log;
+        const auto said = [&](const char* line) {
+            log += program.readAll();
+            return log.contains(line);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(said("[Velmora] Overlay shown for: Test App (drive not mounted)"),
+                                 20000);
+        const QString first = m_sway.outputNames().first();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qGreen(m_sway.screenshot(first).pixel(5, 5)) < clientColour.green() / 2, 10000);
+        ViewRenderer::save(m_sway.screenshot(first), QStringLiteral("wayland-lock-program"));
+        QVERIFY2(said("[Velmora] No X display (XWayland) on this Wayland session"), log);
+        QVERIFY2(!said("offers no layer-shell"), log);
+        program.kill();
+        covered.kill();
+        program.waitForFinished();
+        covered.waitForFinished();
     }
 
 private:
