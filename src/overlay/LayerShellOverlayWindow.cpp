@@ -7,6 +7,7 @@
 #include "platform/linux/WaylandShmBuffers.h"
 
 #include "wlr-layer-shell-unstable-v1-client.h"
+#include <QImage>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -154,8 +155,12 @@ void LayerShellOverlayWindow::surfaceClosed() {
 void LayerShellOverlayWindow::frameShown() {
     if (m_frame)
         wl_callback_destroy(std::exchange(m_frame, nullptr));
-    if (m_dirty)
+    if (m_dirty) {
         scheduleRender();
+        return;
+    }
+    // Still: the buffer on screen is all it needs until the next change.
+    m_buffers->releaseSpare();
 }
 
 void LayerShellOverlayWindow::scheduleRender() {
@@ -176,14 +181,14 @@ void LayerShellOverlayWindow::render() {
     if (!m_configured || m_frame || !m_dirty)
         return;
     m_rendering = true;
-    m_lastFrame = m_window->grabWindow();
+    const QImage frame = m_window->grabWindow();
     m_rendering = false;
-    wl_buffer* buffer = m_buffers->fill(m_lastFrame);
+    wl_buffer* buffer = m_buffers->fill(frame);
     if (!buffer)
         return;
     m_dirty = false;
     wl_surface_attach(m_surface, buffer, 0, 0);
-    wl_surface_damage_buffer(m_surface, 0, 0, m_lastFrame.width(), m_lastFrame.height());
+    wl_surface_damage_buffer(m_surface, 0, 0, frame.width(), frame.height());
     m_frame = wl_surface_frame(m_surface);
     wl_callback_add_listener(m_frame, &frameListener, this);
     wl_surface_commit(m_surface);

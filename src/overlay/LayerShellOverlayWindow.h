@@ -2,7 +2,6 @@
 
 #include "platform/OverlayWindows.h"
 
-#include <QImage>
 #include <QRect>
 #include <memory>
 
@@ -52,8 +51,7 @@ public:
     // The LockOverlayView inside; null when it did not load.
     QQuickItem* view() const { return m_view.get(); }
     int framesCommitted() const { return m_framesCommitted; }
-    // The last frame drawn, and the shared memory its surface holds.
-    QImage lastFrame() const { return m_lastFrame; }
+    // The shared memory its surface holds.
     std::size_t bufferBytes() const;
 
     void configure(std::uint32_t serial, QSize size);
@@ -84,5 +82,4 @@ private:
     bool m_renderQueued = false;
     bool m_rendering = false;
     int m_framesCommitted = 0;
-    QImage m_lastFrame;
 };

@@ -129,11 +129,11 @@ bool sameColour(QRgb a, QRgb b) {
            std::abs(qBlue(a) - qBlue(b)) <= 3;
 }
 
-// Every drawn frame's settled card (after its entrance) is what the output shows, and the
-// backdrop hides the client's colour.
+// The settled card (after its entrance) is what the output shows, and the backdrop hides the
+// client's colour.
 bool showsTheCard(const QImage& shot, LayerShellOverlayWindow* window) {
     const QRect card = placeOf(window, "card");
-    const QImage frame = window->lastFrame();
+    const QImage frame = window->window().grabWindow();
     if (shot.isNull() || card.isEmpty() || frame.size() != shot.size())
         return false;
     const QPoint inside(card.left() + 6, card.center().y());

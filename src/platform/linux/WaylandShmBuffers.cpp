@@ -52,6 +52,10 @@ wl_buffer* WaylandShmBuffers::fill(const QImage& image) {
     return buffer->buffer;
 }
 
+void WaylandShmBuffers::releaseSpare() {
+    std::erase_if(m_buffers, [](const std::unique_ptr<Buffer>& buffer) { return !buffer->busy; });
+}
+
 std::size_t WaylandShmBuffers::bytes() const {
     std::size_t total = 0;
     for (const auto& buffer : m_buffers)

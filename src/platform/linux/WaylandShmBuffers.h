@@ -20,6 +20,8 @@ public:
     // A buffer holding a copy of `image` (premultiplied ARGB32), handed to the compositor until it
     // releases it; null when no memory could be had.
     wl_buffer* fill(const QImage& image);
+    // Gives back every buffer the compositor does not hold.
+    void releaseSpare();
     // Bytes of shared memory held now.
     std::size_t bytes() const;
 
