@@ -7,6 +7,7 @@
 #include "platform/linux/DBusApplicationService.h"
 #include "platform/linux/DBusNotifier.h"
 #include "platform/linux/HotKeyBackendSelector.h"
+#include "platform/linux/LayerShellOverlayWindows.h"
 #include "platform/linux/LinuxVolumeSource.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LogindPowerEvents.h"
@@ -22,6 +23,8 @@
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/SystemLogger.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/WaylandConnection.h"
+#include "platform/linux/WaylandScreens.h"
 #include "platform/linux/XcbSession.h"
 #include "platform/linux/XdgAppIconSource.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
@@ -43,15 +46,20 @@ QStringList argumentList(int argc, char** argv) {
 }
 
 // Enforcement must keep working on a machine without a screen, or whose X server is gone (Qt
-// would abort on it).
+// would abort on it). Qt's windows need X11 on a Wayland desktop too (XWayland); without it the
+// lock windows still show there through layer-shell, which needs nothing of Qt's platform.
 void chooseOffscreenWithoutDisplay(Logger& logger) {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
     const QByteArray display = qgetenv("DISPLAY");
     if (!display.isEmpty() && XcbSession::open(display))
         return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        logger.log(QStringLiteral("[Velmora] No X display (XWayland) on this Wayland session; "
+                                  "windows other than the lock windows run offscreen"));
+        return;
+    }
     logger.log(
         display.isEmpty()
             ? QStringLiteral("[Velmora] No display found; running without windows (offscreen)")
@@ -74,6 +82,29 @@ void endWhenTheDisplayIsLost(QtMsgType type, const QMessageLogContext& context,
         std::_Exit(0);
     }
     qtMessageHandler(type, context, message);
+}
+
+// The program's own connection to a Wayland compositor; null outside a Wayland session.
+std::unique_ptr<WaylandConnection> openWayland(Logger& logger) {
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return nullptr;
+    auto connection = WaylandConnection::open();
+    if (!connection)
+        logger.log(QStringLiteral("[Velmora] Cannot connect to the Wayland compositor %1")
+                       .arg(qEnvironmentVariable("WAYLAND_DISPLAY")));
+    return connection;
+}
+
+// Lock windows above full-screen ones on Wayland need the compositor's layer-shell; elsewhere
+// (GNOME) X11 override-redirect windows through XWayland stack above them instead.
+bool offersLayerShell(const WaylandConnection* wayland, Logger& logger) {
+    if (!wayland)
+        return false;
+    if (wayland->find(QStringLiteral("zwlr_layer_shell_v1")))
+        return true;
+    logger.log(QStringLiteral(
+        "[Velmora] The compositor offers no layer-shell; lock windows use X11 (XWayland)"));
+    return false;
 }
 
 } // namespace
@@ -118,13 +149,22 @@ int main(int argc, char** argv) {
     const std::unique_ptr<HotKeyBackend> hotKeys = HotKeyBackendSelector::forSession(logger);
     PolkitAuthBackend auth;
     LinuxWorkspace workspace(logger);
-    QtScreens screens;
+    const std::unique_ptr<WaylandConnection> wayland = openWayland(logger);
+    const bool layerShell = offersLayerShell(wayland.get(), logger);
+    QtScreens qtScreens;
+    const auto waylandScreens = layerShell ? std::make_unique<WaylandScreens>(*wayland) : nullptr;
+    Screens& screens = waylandScreens ? static_cast<Screens&>(*waylandScreens) : qtScreens;
     QtKeyMonitor keyMonitor;
     QtSelfActivation selfActivation;
     MountTableWatcher mountChanges;
-    const OverlayWindowsFactory makeOverlayWindows = [&](const OverlayViewServices& services) {
-        return std::make_unique<QuickOverlayWindows>(QuickOverlayWindows::Dependencies{
-            services.apps, services.drives, workspace, services.language, appIcons, logger});
+    const OverlayWindowsFactory makeOverlayWindows =
+        [&](const OverlayViewServices& services) -> std::unique_ptr<OverlayWindows> {
+        const QuickOverlayWindows::Dependencies dependencies{
+            services.apps, services.drives, workspace, services.language, appIcons, logger};
+        if (waylandScreens)
+            return std::make_unique<LayerShellOverlayWindows>(*wayland, *waylandScreens,
+                                                              dependencies);
+        return std::make_unique<QuickOverlayWindows>(dependencies);
     };
     const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,
                                                              LanguageManager& language) {

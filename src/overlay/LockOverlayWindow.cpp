@@ -27,8 +27,9 @@ Qt::WindowFlags overlayFlags() {
     Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
                             Qt::WindowDoesNotAcceptFocus;
     xcb_connection_t* connection = x11Connection();
-    if (connection &&
-        X11OverlayHints::mayBypassWindowManager(X11OverlayHints::windowManagerName(connection)))
+    const bool throughXWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (connection && X11OverlayHints::mayBypassWindowManager(
+                          X11OverlayHints::windowManagerName(connection), throughXWayland))
         flags |= Qt::BypassWindowManagerHint;
     return flags;
 }

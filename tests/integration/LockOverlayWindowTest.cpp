@@ -414,9 +414,10 @@ private slots:
     void managedWindowHintsKeepQtsStates() {
         OtherApp observer;
         QCOMPARE(X11OverlayHints::windowManagerName(observer.connection()), QByteArray("Openbox"));
-        QVERIFY(X11OverlayHints::mayBypassWindowManager("Openbox"));
-        QVERIFY(!X11OverlayHints::mayBypassWindowManager("GNOME Shell"));
-        QVERIFY(!X11OverlayHints::mayBypassWindowManager("Mutter (Muffin)"));
+        QVERIFY(X11OverlayHints::mayBypassWindowManager("Openbox", false));
+        QVERIFY(!X11OverlayHints::mayBypassWindowManager("GNOME Shell", false));
+        QVERIFY(!X11OverlayHints::mayBypassWindowManager("Mutter (Muffin)", false));
+        QVERIFY(X11OverlayHints::mayBypassWindowManager("GNOME Shell", true));
 
         QWindow window;
         window.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |

@@ -23,8 +23,7 @@ std::shared_ptr<QQmlEngine> QuickOverlayWindows::makeEngine() {
     return engine;
 }
 
-std::unique_ptr<OverlayWindow> QuickOverlayWindows::create(const QRect& screen,
-                                                           OverlayContent content) {
+std::unique_ptr<LockOverlayViewModel> QuickOverlayWindows::makeModel(OverlayContent content) {
     // Dismissing closes every overlay, the one whose button was pressed among them; that must
     // wait until the press has been handled.
     content.onDismiss = [dismiss = std::move(content.onDismiss)](OverlayDismissReason reason) {
@@ -34,10 +33,14 @@ std::unique_ptr<OverlayWindow> QuickOverlayWindows::create(const QRect& screen,
             QCoreApplication::instance(), [dismiss, reason] { dismiss(reason); },
             Qt::QueuedConnection);
     };
-    auto model = std::make_unique<LockOverlayViewModel>(
+    return std::make_unique<LockOverlayViewModel>(
         LockOverlayViewModel::Dependencies{m_deps.apps, m_deps.drives, m_deps.workspace,
                                            m_deps.language},
         std::move(content));
-    return std::make_unique<LockOverlayWindow>(makeEngine(), screen, std::move(model),
+}
+
+std::unique_ptr<OverlayWindow> QuickOverlayWindows::create(const QRect& screen,
+                                                           OverlayContent content) {
+    return std::make_unique<LockOverlayWindow>(makeEngine(), screen, makeModel(std::move(content)),
                                                m_deps.logger);
 }

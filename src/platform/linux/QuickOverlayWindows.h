@@ -7,6 +7,7 @@
 
 class AppIconSource;
 class LanguageManager;
+class LockOverlayViewModel;
 class Logger;
 class ProtectedAppsManager;
 class ProtectedDrivesManager;
@@ -32,10 +33,13 @@ public:
 
     // The engine of the cards showing now; null when none shows.
     std::shared_ptr<QQmlEngine> engine() const { return m_engine.lock(); }
+    // The engine of the cards showing now, made when none shows. Other kinds of lock windows
+    // share it, and the card's model, with these.
+    std::shared_ptr<QQmlEngine> makeEngine();
+    // A card's model; its dismissal runs once the press that caused it has been handled.
+    std::unique_ptr<LockOverlayViewModel> makeModel(OverlayContent content);
 
 private:
-    std::shared_ptr<QQmlEngine> makeEngine();
-
     Dependencies m_deps;
     std::weak_ptr<QQmlEngine> m_engine;
 };

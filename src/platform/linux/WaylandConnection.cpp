@@ -80,8 +80,12 @@ void WaylandConnection::readEvents() {
             return;
         }
     }
-    if (wl_display_dispatch_pending(m_display) < 0)
+    if (wl_display_dispatch_pending(m_display) < 0) {
         markLost();
+        return;
+    }
+    // Answers to events (acknowledgements) go out at once, even when the loop does not sleep.
+    flush();
 }
 
 void WaylandConnection::markLost() {

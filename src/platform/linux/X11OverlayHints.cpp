@@ -46,7 +46,10 @@ QByteArray X11OverlayHints::windowManagerName(xcb_connection_t* connection) {
                       xcb_get_property_value_length(name.get()));
 }
 
-bool X11OverlayHints::mayBypassWindowManager(const QByteArray& windowManagerName) {
+bool X11OverlayHints::mayBypassWindowManager(const QByteArray& windowManagerName,
+                                             bool throughXWayland) {
+    if (throughXWayland)
+        return true;
     const QByteArray name = windowManagerName.toLower();
     return !name.contains("gnome") && !name.contains("mutter");
 }

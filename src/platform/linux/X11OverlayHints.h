@@ -12,8 +12,10 @@ public:
     static QByteArray windowManagerName(xcb_connection_t* connection);
 
     // Whether an unmanaged (override-redirect) window is safe here. GNOME's window manager has
-    // crashed on full-screen override-redirect windows, so there the window stays managed.
-    static bool mayBypassWindowManager(const QByteArray& windowManagerName);
+    // crashed on full-screen override-redirect windows on X11, so there the window stays managed.
+    // Through XWayland such windows are the compositor's own surfaces, above full-screen ones,
+    // and the only way above them where the compositor offers no layer-shell.
+    static bool mayBypassWindowManager(const QByteArray& windowManagerName, bool throughXWayland);
 
     // Before the window is mapped: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF and the sticky
     // state), above other windows, and left out of task bars and pagers. Keeps the states the

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QWindow>
+#include <cstdint>
+
+class WaylandConnection;
+struct wl_pointer;
+struct wl_seat;
+struct wl_surface;
+
+// The first seat's pointer on the program's own connection. Its events over a surface whose user
+// data is a QWindow (a window drawn offscreen into that surface) reach that window as Qt's mouse
+// events, in the surface's coordinates.
+class WaylandPointer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit WaylandPointer(WaylandConnection& connection, QObject* parent = nullptr);
+    ~WaylandPointer() override;
+
+    // The seat's pointer comes and goes with its devices.
+    void setCapabilities(std::uint32_t capabilities);
+    void enter(wl_surface* surface, QPointF position);
+    void leave();
+    void move(std::uint32_t time, QPointF position);
+    void press(std::uint32_t time, std::uint32_t button, bool pressed);
+
+private:
+    void bindSeat(std::uint32_t name);
+    void send(QEvent::Type type, std::uint32_t time, Qt::MouseButton button);
+
+    WaylandConnection& m_connection;
+    std::uint32_t m_seatName = 0;
+    wl_seat* m_seat = nullptr;
+    wl_pointer* m_pointer = nullptr;
+    QPointer<QWindow> m_target;
+    QPointF m_position;
+    Qt::MouseButtons m_buttons;
+};
