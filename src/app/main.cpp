@@ -52,8 +52,13 @@ void chooseOffscreenWithoutDisplay(Logger& logger) {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
     const QByteArray display = qgetenv("DISPLAY");
-    if (!display.isEmpty() && XcbSession::open(display))
+    if (!display.isEmpty() && XcbSession::open(display)) {
+        // Qt would pick its Wayland platform where it is installed; the tray panel is placed by
+        // screen coordinates, which only X11 gives to ordinary windows.
+        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
         return;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         logger.log(QStringLiteral("[Velmora] No X display (XWayland) on this Wayland session; "
