@@ -46,7 +46,7 @@ private slots:
         });
         QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 10000);
         QCOMPARE(answers, (QStringList{QStringLiteral("outputs"), QStringLiteral("subscribed")}));
-        QSignalSpy events(ipc.get(), &SwayIpc::event);
+        QSignalSpy events(ipc.get(), &SwayIpc::eventReceived);
         m_sway.swaymsg(
             {QStringLiteral("-t"), QStringLiteral("send_tick"), QStringLiteral("hello")});
         QTRY_VERIFY_WITH_TIMEOUT(

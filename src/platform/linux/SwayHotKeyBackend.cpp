@@ -26,7 +26,7 @@ QString commandError(const QJsonDocument& reply) {
 SwayHotKeyBackend::SwayHotKeyBackend(Logger& logger, std::unique_ptr<SwayIpc> ipc)
     : m_logger(logger)
     , m_ipc(std::move(ipc)) {
-    connect(m_ipc.get(), &SwayIpc::event, this, &SwayHotKeyBackend::onEvent);
+    connect(m_ipc.get(), &SwayIpc::eventReceived, this, &SwayHotKeyBackend::onEvent);
     m_ipc->subscribe({QStringLiteral("binding"), QStringLiteral("workspace")});
 }
 

@@ -100,7 +100,7 @@ void SwayIpc::readMessages() {
             QJsonDocument::fromJson(m_buffer.mid(headerSize, qsizetype(length)));
         m_buffer.remove(0, headerSize + qsizetype(length));
         if (type & eventBit) {
-            emit event(static_cast<Event>(type & ~eventBit), payload);
+            emit eventReceived(static_cast<Event>(type & ~eventBit), payload);
             continue;
         }
         if (m_pending.empty())

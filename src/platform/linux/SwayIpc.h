@@ -44,14 +44,14 @@ public:
     // `reply` (optional) gets the answer; a null document when the connection went first.
     void send(Message type, const QByteArray& payload, ReplyHandler reply = {});
     void runCommand(const QString& command, ReplyHandler reply = {});
-    // Events of these kinds arrive through `event` from now on.
+    // Events of these kinds arrive through `eventReceived` from now on.
     void subscribe(const QStringList& events, ReplyHandler reply = {});
     // Blocks until every message sent has been answered, at most `timeoutMs`; only for the way
     // out, where sway would drop messages still unread when the connection closes.
     void waitForReplies(int timeoutMs);
 
 signals:
-    void event(SwayIpc::Event type, const QJsonDocument& payload);
+    void eventReceived(SwayIpc::Event type, const QJsonDocument& payload);
     void disconnected();
 
 private:
