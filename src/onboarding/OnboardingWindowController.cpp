@@ -8,8 +8,8 @@ OnboardingWindowController::OnboardingWindowController(Dependencies dependencies
     : m_deps(std::move(dependencies)) {}
 
 OnboardingWindowController::~OnboardingWindowController() {
-    // The view reads the model until the window is gone.
-    m_window.reset();
+    // The view reads the model until its window is gone, and the window goes later.
+    close();
 }
 
 void OnboardingWindowController::showIfNeeded() {

@@ -1,5 +1,7 @@
 #include "fakes/FakeAppIconSource.h"
+#include "fakes/FakeSelfActivation.h"
 #include "onboarding/OnboardingViewModel.h"
+#include "onboarding/OnboardingWindowController.h"
 #include "onboarding/QuickOnboardingWindow.h"
 #include "support/OverlayModelGraph.h"
 #include "support/ViewRenderer.h"
@@ -13,6 +15,7 @@ const QUrl viewUrl(QStringLiteral("qrc:/qt/qml/Velmora/onboarding/OnboardingView
 
 struct Kit : OverlayModelGraph {
     FakeAppIconSource icons;
+    FakeSelfActivation selfActivation;
 };
 
 } // namespace
@@ -86,6 +89,26 @@ private slots:
         QVERIFY(!watched->isVisible());
         QTRY_VERIFY(watched.isNull());
         QVERIFY(kit.logger.lines.isEmpty());
+    }
+
+    // Quitting while the walk shows: the view must not outlive its model and read it as null.
+    void quittingWhileShownLeavesNoViewErrors() {
+        Kit kit;
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("TypeError")));
+        auto controller =
+            std::make_unique<OnboardingWindowController>(OnboardingWindowController::Dependencies{
+                kit.defaults,
+                kit.language,
+                kit.selfActivation,
+                [&kit](OnboardingViewModel& model, LanguageManager& language) {
+                    return std::make_unique<QuickOnboardingWindow>(model, language, kit.icons,
+                                                                   kit.logger);
+                },
+                {},
+                {}});
+        controller->show();
+        controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
 
