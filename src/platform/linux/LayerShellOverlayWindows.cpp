@@ -31,6 +31,7 @@ LayerShellOverlayWindows::LayerShellOverlayWindows(WaylandConnection& connection
     , m_compositor(bindFirst<wl_compositor>(connection, wl_compositor_interface, 4))
     , m_shm(bindFirst<wl_shm>(connection, wl_shm_interface, 1))
     , m_layerShell(bindFirst<zwlr_layer_shell_v1>(connection, zwlr_layer_shell_v1_interface, 3)) {
+    m_pointer.setCursorSource(m_compositor, m_shm);
     QObject::connect(&connection, &WaylandConnection::lost, &m_pointer, [this] {
         m_logger.log(QStringLiteral(
             "[Velmora] Lost the connection to the Wayland compositor; lock windows cannot show"));

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
+#include <wayland-cursor.h>
 
 namespace {
 
@@ -25,9 +26,8 @@ const wl_seat_listener seatListener = {
 };
 
 const wl_pointer_listener pointerListener = {
-    [](void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-        pointerOf(data)->enter(surface, position(x, y));
-    },
+    [](void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
+       wl_fixed_t y) { pointerOf(data)->enter(serial, surface, position(x, y)); },
     [](void* data, wl_pointer*, std::uint32_t, wl_surface*) { pointerOf(data)->leave(); },
     [](void* data, wl_pointer*, std::uint32_t time, wl_fixed_t x, wl_fixed_t y) {
         pointerOf(data)->move(time, position(x, y));
@@ -81,6 +81,15 @@ WaylandPointer::~WaylandPointer() {
     setCapabilities(0);
     if (m_seat)
         wl_seat_destroy(m_seat);
+    if (m_cursorSurface)
+        wl_surface_destroy(m_cursorSurface);
+    if (m_cursorTheme)
+        wl_cursor_theme_destroy(m_cursorTheme);
+}
+
+void WaylandPointer::setCursorSource(wl_compositor* compositor, wl_shm* shm) {
+    m_compositor = compositor;
+    m_shm = shm;
 }
 
 void WaylandPointer::bindSeat(std::uint32_t name) {
@@ -111,9 +120,10 @@ void WaylandPointer::setCapabilities(std::uint32_t capabilities) {
     m_pointer = nullptr;
 }
 
-void WaylandPointer::enter(wl_surface* surface, QPointF position) {
+void WaylandPointer::enter(std::uint32_t serial, wl_surface* surface, QPointF position) {
     // A surface destroyed a moment ago arrives as null.
     m_target = surface ? static_cast<QWindow*>(wl_surface_get_user_data(surface)) : nullptr;
+    showArrow(serial);
     m_position = position;
     m_buttons = {};
     send(QEvent::MouseMove, 0, Qt::NoButton);
@@ -147,4 +157,34 @@ void WaylandPointer::send(QEvent::Type type, std::uint32_t time, Qt::MouseButton
     QMouseEvent event(type, m_position, m_position, button, m_buttons, Qt::NoModifier);
     event.setTimestamp(time);
     QCoreApplication::sendEvent(m_target, &event);
+}
+
+// The theme the desktop exports for its own programs (XCURSOR_THEME, XCURSOR_SIZE), loaded when
+// the pointer first comes over a lock window.
+void WaylandPointer::showArrow(std::uint32_t serial) {
+    if (!m_pointer || !m_compositor || !m_shm)
+        return;
+    if (!m_cursorTheme) {
+        const QByteArray theme = qgetenv("XCURSOR_THEME");
+        bool sized = false;
+        const int size = qEnvironmentVariableIntValue("XCURSOR_SIZE", &sized);
+        m_cursorTheme = wl_cursor_theme_load(theme.isEmpty() ? nullptr : theme.constData(),
+                                             sized && size > 0 ? size : 24, m_shm);
+    }
+    wl_cursor* arrow =
+        m_cursorTheme ? wl_cursor_theme_get_cursor(m_cursorTheme, "left_ptr") : nullptr;
+    if (!arrow || arrow->image_count == 0)
+        return;
+    wl_cursor_image* image = arrow->images[0];
+    wl_buffer* buffer = wl_cursor_image_get_buffer(image);
+    if (!buffer)
+        return;
+    if (!m_cursorSurface)
+        m_cursorSurface = wl_compositor_create_surface(m_compositor);
+    wl_pointer_set_cursor(m_pointer, serial, m_cursorSurface, std::int32_t(image->hotspot_x),
+                          std::int32_t(image->hotspot_y));
+    wl_surface_attach(m_cursorSurface, buffer, 0, 0);
+    wl_surface_damage(m_cursorSurface, 0, 0, std::int32_t(image->width),
+                      std::int32_t(image->height));
+    wl_surface_commit(m_cursorSurface);
 }

@@ -7,7 +7,10 @@
 #include <cstdint>
 
 class WaylandConnection;
+struct wl_compositor;
+struct wl_cursor_theme;
 struct wl_pointer;
+struct wl_shm;
 struct wl_seat;
 struct wl_surface;
 
@@ -21,9 +24,12 @@ public:
     explicit WaylandPointer(WaylandConnection& connection, QObject* parent = nullptr);
     ~WaylandPointer() override;
 
+    // Over our surfaces the pointer shows the cursor theme's arrow, drawn with these; without
+    // them the compositor keeps whatever image the pointer had.
+    void setCursorSource(wl_compositor* compositor, wl_shm* shm);
     // The seat's pointer comes and goes with its devices.
     void setCapabilities(std::uint32_t capabilities);
-    void enter(wl_surface* surface, QPointF position);
+    void enter(std::uint32_t serial, wl_surface* surface, QPointF position);
     void leave();
     void move(std::uint32_t time, QPointF position);
     void press(std::uint32_t time, std::uint32_t button, bool pressed);
@@ -31,6 +37,7 @@ public:
 private:
     void bindSeat(std::uint32_t name);
     void send(QEvent::Type type, std::uint32_t time, Qt::MouseButton button);
+    void showArrow(std::uint32_t serial);
 
     WaylandConnection& m_connection;
     std::uint32_t m_seatName = 0;
@@ -39,4 +46,8 @@ private:
     QPointer<QWindow> m_target;
     QPointF m_position;
     Qt::MouseButtons m_buttons;
+    wl_compositor* m_compositor = nullptr;
+    wl_shm* m_shm = nullptr;
+    wl_cursor_theme* m_cursorTheme = nullptr;
+    wl_surface* m_cursorSurface = nullptr;
 };
