@@ -3,8 +3,8 @@
 #include "about/AboutViewModel.h"
 #include "platform/Logger.h"
 #include "services/LanguageManager.h"
+#include "theme/ViewLoader.h"
 
-#include <QQmlComponent>
 #include <QQuickItem>
 #include <QScreen>
 
@@ -30,18 +30,10 @@ AboutWindow::AboutWindow(QQmlEngine& engine, AboutViewModel& model, LanguageMana
     QObject::connect(&language, &LanguageManager::currentLanguageChanged, m_window.get(),
                      updateTitle);
 
-    QQmlComponent component(&engine, viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(&model))}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        logger.log(QStringLiteral("[Velmora] About view failed to load: %1")
-                       .arg(component.errorString().trimmed()));
-        return;
-    }
-    m_view->setParentItem(m_window->contentItem());
-    m_view->setSize(windowSize());
+    m_view = ViewLoader::load(engine, viewUrl, &model, *m_window, logger,
+                              QStringLiteral("[Velmora] About view failed to load: %1"));
+    if (m_view)
+        m_view->setSize(windowSize());
 }
 
 AboutWindow::~AboutWindow() {

@@ -3,11 +3,11 @@
 #include "menubar/MenuBarViewModel.h"
 #include "menubar/PanelPlacement.h"
 #include "platform/Logger.h"
+#include "theme/ViewLoader.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QQmlComponent>
 #include <QQuickItem>
 #include <QScreen>
 
@@ -38,18 +38,10 @@ MenuBarPanelWindow::MenuBarPanelWindow(QQmlEngine& engine, MenuBarViewModel& mod
             m_window->close();
     });
 
-    QQmlComponent component(&engine, viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(&model))}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        logger.log(QStringLiteral("[Velmora] Tray panel view failed to load: %1")
-                       .arg(component.errorString().trimmed()));
-        return;
-    }
-    m_view->setParentItem(m_window->contentItem());
-    m_view->setSize(panelSize());
+    m_view = ViewLoader::load(engine, viewUrl, &model, *m_window, logger,
+                              QStringLiteral("[Velmora] Tray panel view failed to load: %1"));
+    if (m_view)
+        m_view->setSize(panelSize());
 }
 
 MenuBarPanelWindow::~MenuBarPanelWindow() {

@@ -4,10 +4,10 @@
 #include "platform/Logger.h"
 #include "services/LanguageManager.h"
 #include "theme/ThemeModule.h"
+#include "theme/ViewLoader.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -50,21 +50,16 @@ QuickOnboardingWindow::QuickOnboardingWindow(OnboardingViewModel& model, Languag
     window->resize(contentSize);
     window->setColor(Qt::black);
 
-    QQmlComponent component(m_engine, viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(&model))}});
-    auto* view = qobject_cast<QQuickItem*>(object);
+    std::unique_ptr<QQuickItem> view =
+        ViewLoader::load(*m_engine, viewUrl, &model, *window, logger,
+                         QStringLiteral("[Velmora] Onboarding view failed to load: %1"));
     if (!view) {
-        delete object;
         // An empty window nobody could leave would be worse than skipping the walk.
         window->isClosable = true;
-        logger.log(QStringLiteral("[Velmora] Onboarding view failed to load: %1")
-                       .arg(component.errorString().trimmed()));
         return;
     }
-    view->setParent(window);
-    view->setParentItem(window->contentItem());
     view->setSize(contentSize);
+    view.release()->setParent(window);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->setPosition(screen->availableGeometry().center() -
                             QPoint(contentSize.width() / 2, contentSize.height() / 2));

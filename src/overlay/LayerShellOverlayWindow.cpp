@@ -6,9 +6,9 @@
 #include "platform/linux/WaylandScreens.h"
 #include "platform/linux/WaylandShmBuffers.h"
 
+#include "theme/ViewLoader.h"
 #include "wlr-layer-shell-unstable-v1-client.h"
 #include <QImage>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickRenderControl>
@@ -87,19 +87,11 @@ std::size_t LayerShellOverlayWindow::bufferBytes() const {
 }
 
 void LayerShellOverlayWindow::loadView(Logger& logger) {
-    QQmlComponent component(m_engine.get(), viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(m_model.get()))}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        // The surface still covers the output and keeps clicks away, only without its card.
-        logger.log(QStringLiteral("[Velmora] Lock overlay view failed to load: %1")
-                       .arg(component.errorString().trimmed()));
-        return;
-    }
-    m_view->setParentItem(m_window->contentItem());
-    m_view->setSize(m_window->size());
+    // Without its card the surface still covers the output and keeps clicks away.
+    m_view = ViewLoader::load(*m_engine, viewUrl, m_model.get(), *m_window, logger,
+                              QStringLiteral("[Velmora] Lock overlay view failed to load: %1"));
+    if (m_view)
+        m_view->setSize(m_window->size());
 }
 
 void LayerShellOverlayWindow::createSurface(wl_output* output) {

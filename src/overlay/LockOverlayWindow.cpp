@@ -3,9 +3,9 @@
 #include "overlay/LockOverlayViewModel.h"
 #include "platform/Logger.h"
 #include "platform/linux/X11OverlayHints.h"
+#include "theme/ViewLoader.h"
 
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 
@@ -81,18 +81,9 @@ void LockOverlayWindow::close() {
 }
 
 void LockOverlayWindow::loadView(Logger& logger) {
-    QQmlComponent component(m_engine.get(), viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(m_model.get()))}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        // The window still covers the screen and keeps clicks away, only without its card.
-        logger.log(QStringLiteral("[Velmora] Lock overlay view failed to load: %1")
-                       .arg(component.errorString().trimmed()));
-        return;
-    }
-    m_view->setParentItem(m_window->contentItem());
+    // Without its card the window still covers the screen and keeps clicks away.
+    m_view = ViewLoader::load(*m_engine, viewUrl, m_model.get(), *m_window, logger,
+                              QStringLiteral("[Velmora] Lock overlay view failed to load: %1"));
 }
 
 void LockOverlayWindow::applyPlatformHints() {

@@ -4,9 +4,9 @@
 #include "pickers/AppPickerViewModel.h"
 #include "platform/Logger.h"
 #include "services/LanguageManager.h"
+#include "theme/ViewLoader.h"
 
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
@@ -63,17 +63,11 @@ void AppPickerWindowController::makePicker() {
     m_window->setMaximumSize(QSize(width, height));
     m_window->resize(width, height);
 
-    QQmlComponent component(&m_deps.engine, viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(static_cast<QObject*>(m_model.get()))}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        m_deps.logger.log(QStringLiteral("[Velmora] Application picker view failed to load: %1")
-                              .arg(component.errorString().trimmed()));
+    m_view =
+        ViewLoader::load(m_deps.engine, viewUrl, m_model.get(), *m_window, m_deps.logger,
+                         QStringLiteral("[Velmora] Application picker view failed to load: %1"));
+    if (!m_view)
         return;
-    }
-    m_view->setParentItem(m_window->contentItem());
     m_view->setSize(QSizeF(width, height));
     m_view->forceActiveFocus();
 }

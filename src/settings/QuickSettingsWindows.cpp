@@ -2,8 +2,8 @@
 
 #include "platform/Logger.h"
 #include "theme/ThemeModule.h"
+#include "theme/ViewLoader.h"
 
-#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -22,18 +22,10 @@ public:
         m_window->resize(size);
         m_window->setMinimumSize(size);
         m_window->setMaximumSize(size);
-        QQmlComponent component(&engine, viewUrl);
-        QObject* object = component.createWithInitialProperties(
-            {{QStringLiteral("model"), QVariant::fromValue(&viewModel)}});
-        m_view.reset(qobject_cast<QQuickItem*>(object));
-        if (!m_view) {
-            delete object;
-            logger.log(QStringLiteral("[Velmora] Settings view failed to load: %1")
-                           .arg(component.errorString().trimmed()));
-            return;
-        }
-        m_view->setParentItem(m_window->contentItem());
-        m_view->setSize(size);
+        m_view = ViewLoader::load(engine, viewUrl, &viewModel, *m_window, logger,
+                                  QStringLiteral("[Velmora] Settings view failed to load: %1"));
+        if (m_view)
+            m_view->setSize(size);
     }
     ~QuickSettingsWindow() override { m_view.reset(); }
 

@@ -3,10 +3,10 @@
 #include "platform/Logger.h"
 #include "services/LanguageManager.h"
 #include "theme/ThemeModule.h"
+#include "theme/ViewLoader.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QScreen>
 
 namespace {
@@ -59,16 +59,8 @@ void QuickUpdateWindow::make(QObject& model) {
         m_window->setFramePosition(area.center() -
                                    QPoint(windowSize.width(), windowSize.height()) / 2);
     }
-    QQmlComponent component(m_engine.get(), viewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(&model)}});
-    m_view.reset(qobject_cast<QQuickItem*>(object));
-    if (!m_view) {
-        delete object;
-        m_logger.log(QStringLiteral("[Velmora] Update view failed to load: %1")
-                         .arg(component.errorString().trimmed()));
-        return;
-    }
-    m_view->setParentItem(m_window->contentItem());
-    m_view->setSize(windowSize);
+    m_view = ViewLoader::load(*m_engine, viewUrl, &model, *m_window, m_logger,
+                              QStringLiteral("[Velmora] Update view failed to load: %1"));
+    if (m_view)
+        m_view->setSize(windowSize);
 }
