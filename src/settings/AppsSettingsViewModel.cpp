@@ -93,31 +93,12 @@ void AppsSettingsViewModel::remove(const QString& appId) {
 void AppsSettingsViewModel::selectRow(int row, bool control, bool shift) {
     if (row < 0 || row >= m_shownIds.size())
         return;
-    const QUuid id = m_shownIds[row];
-    const qsizetype anchorRow = m_anchor ? m_shownIds.indexOf(*m_anchor) : -1;
-    if (shift && anchorRow >= 0) {
-        m_selected.clear();
-        for (qsizetype i = std::min<qsizetype>(anchorRow, row);
-             i <= std::max<qsizetype>(anchorRow, row); ++i)
-            m_selected.insert(m_shownIds[i]);
-    } else if (control) {
-        if (!m_selected.remove(id))
-            m_selected.insert(id);
-        m_anchor = id;
-    } else {
-        m_selected = {id};
-        m_anchor = id;
-    }
+    m_selection.click(m_shownIds, row, control, shift);
     refreshRows();
 }
 
 void AppsSettingsViewModel::removeSelected() {
-    QList<int> rows;
-    for (int row = 0; row < m_shownIds.size(); ++row) {
-        if (m_selected.contains(m_shownIds[row]))
-            rows.append(row);
-    }
-    removeAppsAt(rows);
+    removeAppsAt(m_selection.positions(m_shownIds));
 }
 
 void AppsSettingsViewModel::removeAppsAt(const QList<int>& rows) {
@@ -164,7 +145,7 @@ QVariant AppsSettingsViewModel::data(const QModelIndex& index, int role) const {
         return 0;
     }
     case IsSelectedRole:
-        return m_selected.contains(app.id);
+        return m_selection.contains(app.id);
     default:
         return {};
     }
@@ -193,9 +174,7 @@ std::optional<ProtectedApp> AppsSettingsViewModel::app(const QString& appId) con
 void AppsSettingsViewModel::followApps() {
     const QList<QUuid> ids = idsOf(m_apps.apps());
     const QSet<QUuid> present(ids.begin(), ids.end());
-    m_selected.intersect(present);
-    if (m_anchor && !present.contains(*m_anchor))
-        m_anchor.reset();
+    m_selection.keepOnly(present);
     if (ids == m_shownIds) {
         refreshRows();
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProtectedApp.h"
+#include "settings/RowSelection.h"
 
 #include <QAbstractListModel>
 #include <QSet>
@@ -75,6 +76,5 @@ private:
     std::function<void()> m_openPicker;
     // The IDs shown, in order; an unchanged order updates rows in place.
     QList<QUuid> m_shownIds;
-    QSet<QUuid> m_selected;
-    std::optional<QUuid> m_anchor;
+    RowSelection m_selection;
 };

@@ -43,19 +43,21 @@ QVariantList DriveSettingsViewModel::rows() const {
              mounted ? QStringLiteral("success") : QStringLiteral("secondary")},
             {QStringLiteral("dotTone"),
              mounted ? QStringLiteral("success") : QStringLiteral("error")},
-            {QStringLiteral("isSelected"), m_selected.contains(drive.id)},
+            {QStringLiteral("isSelected"), m_selection.contains(drive.id)},
         });
     }
     return list;
 }
 
 QList<int> DriveSettingsViewModel::selection() const {
-    QList<int> positions;
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_selected.contains(m_rows.at(i).id))
-            positions.append(i);
-    }
-    return positions;
+    return m_selection.positions(rowIds());
+}
+
+QList<QUuid> DriveSettingsViewModel::rowIds() const {
+    QList<QUuid> ids;
+    for (const ProtectedDrive& drive : m_rows)
+        ids.append(drive.id);
+    return ids;
 }
 
 void DriveSettingsViewModel::viewAppeared() {
@@ -86,27 +88,9 @@ void DriveSettingsViewModel::removeDrive(const QString& id) {
 void DriveSettingsViewModel::clickRow(int position, int modifiers) {
     if (position < 0 || position >= m_rows.size())
         return;
-    const QUuid id = m_rows.at(position).id;
     const auto flags = Qt::KeyboardModifiers::fromInt(modifiers);
-    const int anchor = [&] {
-        for (int i = 0; m_anchor && i < m_rows.size(); ++i) {
-            if (m_rows.at(i).id == *m_anchor)
-                return i;
-        }
-        return -1;
-    }();
-    if (flags.testFlag(Qt::ShiftModifier) && anchor >= 0) {
-        m_selected.clear();
-        for (int i = std::min(anchor, position); i <= std::max(anchor, position); ++i)
-            m_selected.insert(m_rows.at(i).id);
-    } else if (flags.testFlag(Qt::ControlModifier)) {
-        if (!m_selected.remove(id))
-            m_selected.insert(id);
-        m_anchor = id;
-    } else {
-        m_selected = {id};
-        m_anchor = id;
-    }
+    m_selection.click(rowIds(), position, flags.testFlag(Qt::ControlModifier),
+                      flags.testFlag(Qt::ShiftModifier));
     publish();
 }
 
@@ -124,8 +108,7 @@ void DriveSettingsViewModel::deleteRows(const QList<int>& positions) {
         if (position >= 0 && position < m_rows.size())
             doomed.append(m_rows.at(position));
     }
-    m_selected.clear();
-    m_anchor.reset();
+    m_selection.clear();
     for (const ProtectedDrive& drive : doomed)
         m_deps.drives.removeDrive(drive);
 }
@@ -135,7 +118,7 @@ void DriveSettingsViewModel::redraw() {
     QSet<QUuid> present;
     for (const ProtectedDrive& drive : m_rows)
         present.insert(drive.id);
-    m_selected.intersect(present);
+    m_selection.keepOnly(present);
     for (auto it = m_mounted.begin(); it != m_mounted.end();)
         it = present.contains(it.key()) ? std::next(it) : m_mounted.erase(it);
     // A row that just appeared asks at once; the others keep the answer of the last poll.

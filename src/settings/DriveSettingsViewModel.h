@@ -2,6 +2,7 @@
 
 #include "model/ProtectedDrive.h"
 #include "settings/RowListModel.h"
+#include "settings/RowSelection.h"
 
 #include <QHash>
 #include <QList>
@@ -62,6 +63,7 @@ signals:
     void rowsChanged();
 
 private:
+    QList<QUuid> rowIds() const;
     void redraw();
     void publish();
     void askMountStates(bool onlyNewRows);
@@ -71,8 +73,7 @@ private:
     // Copies of the drives as the rows were drawn.
     QList<ProtectedDrive> m_rows;
     QHash<QUuid, bool> m_mounted;
-    QSet<QUuid> m_selected;
-    std::optional<QUuid> m_anchor;
+    RowSelection m_selection;
     int m_views = 0;
     RowListModel m_rowModel;
 };
