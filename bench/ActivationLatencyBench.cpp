@@ -1,5 +1,6 @@
 // Time from sway being told to focus a window to the workspace reporting the activation, through
 // the compositor's window list and sway's tree, under a headless sway.
+#include "BenchProcesses.h"
 #include "platform/Logger.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/SwayIpc.h"
@@ -23,16 +24,6 @@ class SilentLogger : public Logger {
 public:
     void log(const QString&) override {}
 };
-
-template <typename Condition> bool runUntil(Condition condition, int milliseconds) {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 } // namespace
 

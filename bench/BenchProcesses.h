@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <sys/types.h>
 #include <vector>
@@ -29,3 +31,14 @@ private:
 double percentile(const std::vector<double>& sorted, double percent);
 // How many processes /proc lists.
 int processCount();
+
+// Runs the event loop until the condition holds; false after the deadline.
+template <typename Condition> bool runUntil(Condition condition, int milliseconds) {
+    const QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}

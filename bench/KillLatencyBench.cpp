@@ -35,17 +35,6 @@ public:
 
 using Clock = std::chrono::steady_clock;
 
-// Runs the event loop until the condition holds; false after the deadline.
-template <typename Condition> bool runUntil(Condition condition, int milliseconds) {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
-
 struct Result {
     std::vector<double> latencies;
     int survivors = 0;

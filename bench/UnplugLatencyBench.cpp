@@ -38,16 +38,6 @@ public:
     bool reconnected = false;
 };
 
-template <typename Condition> bool runUntil(Condition condition, int milliseconds) {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
