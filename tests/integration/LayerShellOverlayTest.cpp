@@ -1,19 +1,14 @@
 #include "fakes/FakeAppIconSource.h"
-#include "fakes/FakeKeyMonitor.h"
-#include "fakes/FakeNotifier.h"
-#include "fakes/FakeOverlayState.h"
 #include "fakes/FakeSelfActivation.h"
-#include "fakes/FakeVolumeSource.h"
 #include "overlay/LayerShellOverlayWindow.h"
 #include "platform/linux/LayerShellOverlayWindows.h"
 #include "platform/linux/SettingsFileStore.h"
 #include "platform/linux/WaylandConnection.h"
 #include "platform/linux/WaylandScreens.h"
-#include "services/AppMonitorService.h"
-#include "services/DriveMonitorService.h"
 #include "services/OverlayWindowService.h"
 #include "support/InstalledTestApp.h"
 #include "support/OverlayModelGraph.h"
+#include "support/OverlayServiceRig.h"
 #include "support/SwaySession.h"
 #include "support/ViewRenderer.h"
 
@@ -47,9 +42,9 @@ private:
     OverlayWindows& m_real;
 };
 
-// The whole overlay service on layer-shell surfaces of a real compositor.
-struct CoveringProgram : OverlayModelGraph {
-    explicit CoveringProgram(std::unique_ptr<WaylandConnection> opened)
+// Layer-shell lock windows and the outputs of a real compositor.
+struct LayerShellProgram : OverlayModelGraph {
+    explicit LayerShellProgram(std::unique_ptr<WaylandConnection> opened)
         : connection(std::move(opened)) {}
 
     std::unique_ptr<WaylandConnection> connection;
@@ -58,17 +53,11 @@ struct CoveringProgram : OverlayModelGraph {
     LayerShellOverlayWindows layerShell{
         *connection, screens, {apps, drives, workspace, language, icons, logger}};
     RecordingWindows overlays{layerShell};
-    FakeVolumeSource volumes;
-    FakeNotifier notifier;
-    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
-    FakeOverlayState noOverlay;
-    AppMonitorService appMonitor{workspace,    scheduler, defaults, drives,
-                                 driveMonitor, noOverlay, logger};
-    FakeKeyMonitor keys;
-    FakeSelfActivation selfActivation;
-    OverlayWindowService service{
-        {scheduler, screens, overlays, keys, selfActivation, workspace, defaults, logger},
-        appMonitor};
+};
+
+// The whole overlay service on them.
+struct CoveringProgram : OverlayServiceRig<LayerShellProgram> {
+    using OverlayServiceRig::OverlayServiceRig;
 
     void lock() {
         service.showDriveRequired({QUuid::createUuid(), QStringLiteral("org.example.Editor"),

@@ -1,19 +1,14 @@
 #include "overlay/LockOverlayWindow.h"
 #include "fakes/FakeAppIconSource.h"
-#include "fakes/FakeKeyMonitor.h"
-#include "fakes/FakeNotifier.h"
-#include "fakes/FakeOverlayState.h"
 #include "fakes/FakeSelfActivation.h"
-#include "fakes/FakeVolumeSource.h"
 #include "platform/linux/QtKeyMonitor.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/QtSelfActivation.h"
 #include "platform/linux/QuickOverlayWindows.h"
 #include "platform/linux/X11OverlayHints.h"
-#include "services/AppMonitorService.h"
-#include "services/DriveMonitorService.h"
 #include "services/OverlayWindowService.h"
 #include "support/OverlayModelGraph.h"
+#include "support/OverlayServiceRig.h"
 #include "support/X11Desktop.h"
 
 #include <QGuiApplication>
@@ -243,19 +238,7 @@ struct Program : OverlayModelGraph {
 };
 
 // The whole overlay service on the real windows and screens.
-struct CoveringProgram : Program {
-    FakeVolumeSource volumes;
-    FakeNotifier notifier;
-    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
-    FakeOverlayState noOverlay;
-    AppMonitorService appMonitor{workspace,    scheduler, defaults, drives,
-                                 driveMonitor, noOverlay, logger};
-    FakeKeyMonitor keys;
-    FakeSelfActivation selfActivation;
-    OverlayWindowService service{
-        {scheduler, screens, overlays, keys, selfActivation, workspace, defaults, logger},
-        appMonitor};
-
+struct CoveringProgram : OverlayServiceRig<Program> {
     ProtectedApp editor() {
         return ProtectedApp{QUuid::createUuid(),
                             QStringLiteral("org.example.Editor"),
