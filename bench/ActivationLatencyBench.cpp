@@ -1,11 +1,11 @@
 // Time from sway being told to focus a window to the workspace reporting the activation, through
 // the compositor's window list and sway's tree, under a headless sway.
 #include "BenchProcesses.h"
-#include "platform/Logger.h"
-#include "platform/linux/LinuxWorkspace.h"
-#include "platform/linux/SwayIpc.h"
+#include "ports/Logger.h"
+#include "process/LinuxWorkspace.h"
 #include "support/DesktopEntryTree.h"
 #include "support/SwaySession.h"
+#include "sway/SwayIpc.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

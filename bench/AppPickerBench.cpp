@@ -6,10 +6,10 @@
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "pickers/AppPickerViewModel.h"
-#include "pickers/ApplicationScanner.h"
-#include "platform/linux/XdgAppIconSource.h"
 #include "services/LanguageManager.h"
 #include "support/ViewRenderer.h"
+#include "xdg/ApplicationScanner.h"
+#include "xdg/XdgAppIconSource.h"
 
 #include <QDir>
 #include <QElapsedTimer>

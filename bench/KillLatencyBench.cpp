@@ -8,12 +8,12 @@
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
-#include "platform/Logger.h"
-#include "platform/linux/LinuxVolumeSource.h"
-#include "platform/linux/LinuxWorkspace.h"
-#include "platform/linux/QtScheduler.h"
+#include "ports/Logger.h"
+#include "process/LinuxWorkspace.h"
+#include "qt/QtScheduler.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
+#include "storage/LinuxVolumeSource.h"
 #include "support/InstalledTestApp.h"
 
 #include <QCoreApplication>

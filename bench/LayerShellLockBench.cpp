@@ -3,12 +3,13 @@
 // resident and shared memory while locked, frames drawn while nothing changes, and memory after
 // 50 lock and unlock cycles.
 #include "fakes/FakeAppIconSource.h"
-#include "overlay/LayerShellOverlayWindow.h"
-#include "platform/linux/LayerShellOverlayWindows.h"
-#include "platform/linux/WaylandConnection.h"
-#include "platform/linux/WaylandScreens.h"
+#include "overlay/LockCards.h"
 #include "support/OverlayModelGraph.h"
 #include "support/SwaySession.h"
+#include "wayland/LayerShellOverlayWindow.h"
+#include "wayland/LayerShellOverlayWindows.h"
+#include "wayland/WaylandConnection.h"
+#include "wayland/WaylandScreens.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -91,9 +92,9 @@ int main(int argc, char** argv) {
     WaylandScreens screens(*connection);
     OverlayModelGraph graph;
     FakeAppIconSource icons;
-    LayerShellOverlayWindows overlays(
-        *connection, screens,
+    LockCards cards(
         {graph.apps, graph.drives, graph.workspace, graph.language, icons, graph.logger});
+    LayerShellOverlayWindows overlays(*connection, screens, cards, graph.logger);
     settle(500);
     const QList<QRect> outputs = screens.screens();
     std::printf("%lld outputs, first %dx%d\n", static_cast<long long>(outputs.size()),

@@ -2,9 +2,10 @@
 // after 200 lock and unlock cycles. Runs on $DISPLAY when set, otherwise on Qt's offscreen
 // platform with two such screens.
 #include "fakes/FakeAppIconSource.h"
-#include "platform/linux/QtScreens.h"
-#include "platform/linux/QuickOverlayWindows.h"
+#include "overlay/LockCards.h"
+#include "qt/QtScreens.h"
 #include "support/OverlayModelGraph.h"
+#include "x11/QuickOverlayWindows.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,8 +57,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     OverlayModelGraph graph;
     FakeAppIconSource icons;
-    QuickOverlayWindows overlays(
+    LockCards cards(
         {graph.apps, graph.drives, graph.workspace, graph.language, icons, graph.logger});
+    QuickOverlayWindows overlays(cards);
     QtScreens screens;
     std::printf("platform %s, %lld screens\n", qPrintable(QGuiApplication::platformName()),
                 static_cast<long long>(screens.screens().size()));

@@ -3,8 +3,8 @@
 // previous look, and with 10 new ones.
 #include "BenchProcesses.h"
 
-#include "platform/Logger.h"
-#include "platform/linux/LinuxWorkspace.h"
+#include "ports/Logger.h"
+#include "process/LinuxWorkspace.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -6,11 +6,11 @@
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
-#include "platform/Logger.h"
-#include "platform/linux/LinuxVolumeSource.h"
-#include "platform/linux/MountTableWatcher.h"
-#include "platform/linux/QtScheduler.h"
+#include "ports/Logger.h"
+#include "qt/QtScheduler.h"
 #include "services/DriveMonitorService.h"
+#include "storage/LinuxVolumeSource.h"
+#include "storage/MountTableWatcher.h"
 #include "support/TestMounts.h"
 
 #include <QCoreApplication>

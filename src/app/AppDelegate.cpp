@@ -1,15 +1,15 @@
 #include "app/AppDelegate.h"
 
-#include "platform/ApplicationBus.h"
-#include "platform/KeyMonitor.h"
-#include "platform/Logger.h"
-#include "platform/MountChanges.h"
-#include "platform/Notifier.h"
-#include "platform/PowerEvents.h"
-#include "platform/SelfActivation.h"
-#include "platform/StatusItem.h"
-#include "platform/UpdateWindow.h"
-#include "platform/Workspace.h"
+#include "ports/ApplicationBus.h"
+#include "ports/KeyMonitor.h"
+#include "ports/Logger.h"
+#include "ports/MountChanges.h"
+#include "ports/Notifier.h"
+#include "ports/PowerEvents.h"
+#include "ports/SelfActivation.h"
+#include "ports/StatusItem.h"
+#include "ports/UpdateWindow.h"
+#include "ports/Workspace.h"
 
 #include <QPointer>
 #include <QScreen>

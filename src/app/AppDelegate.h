@@ -2,14 +2,13 @@
 
 #include "app/Ports.h"
 #include "hotkey/HotKeysController.h"
-#include "menubar/MenuBarController.h"
 #include "model/Defaults.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
 #include "onboarding/OnboardingWindowController.h"
-#include "platform/MenuBarWindows.h"
-#include "platform/SettingsWindows.h"
-#include "platform/UpdateWindow.h"
+#include "ports/MenuBarWindows.h"
+#include "ports/SettingsWindows.h"
+#include "ports/UpdateWindow.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
@@ -20,6 +19,7 @@
 #include "services/SystemAuthService.h"
 #include "services/UpdateService.h"
 #include "settings/SettingsWindowController.h"
+#include "tray/MenuBarController.h"
 
 #include <QObject>
 #include <functional>

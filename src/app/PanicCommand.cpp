@@ -1,6 +1,6 @@
 #include "app/PanicCommand.h"
 
-#include "platform/linux/DBusApplicationService.h"
+#include "dbus/DBusApplicationService.h"
 
 #include <QDBusConnection>
 #include <QDBusError>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "onboarding/OnboardingWindow.h"
+#include "ports/OnboardingWindow.h"
 
 #include <functional>
 #include <memory>

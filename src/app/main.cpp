@@ -1,36 +1,40 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/LockWindows.h"
 #include "app/PanicCommand.h"
-#include "menubar/QuickMenuBarWindows.h"
+#include "dbus/DBusApplicationService.h"
+#include "dbus/DBusNotifier.h"
+#include "dbus/LogindPowerEvents.h"
+#include "dbus/PolkitAuthBackend.h"
+#include "dbus/PortalDesktopAppearance.h"
 #include "onboarding/QuickOnboardingWindow.h"
-#include "platform/linux/AppcastUpdater.h"
-#include "platform/linux/DBusApplicationService.h"
-#include "platform/linux/DBusNotifier.h"
-#include "platform/linux/HotKeyBackendSelector.h"
-#include "platform/linux/LayerShellOverlayWindows.h"
-#include "platform/linux/LinuxVolumeSource.h"
-#include "platform/linux/LinuxWorkspace.h"
-#include "platform/linux/LogindPowerEvents.h"
-#include "platform/linux/MountTableWatcher.h"
-#include "platform/linux/PolkitAuthBackend.h"
-#include "platform/linux/PortalDesktopAppearance.h"
-#include "platform/linux/QtKeyMonitor.h"
-#include "platform/linux/QtScheduler.h"
-#include "platform/linux/QtScreens.h"
-#include "platform/linux/QtSelfActivation.h"
-#include "platform/linux/QtStatusItem.h"
-#include "platform/linux/QuickOverlayWindows.h"
-#include "platform/linux/SettingsFileStore.h"
-#include "platform/linux/SystemLogger.h"
-#include "platform/linux/UnixSignalWatcher.h"
-#include "platform/linux/WaylandConnection.h"
-#include "platform/linux/WaylandScreens.h"
-#include "platform/linux/XcbSession.h"
-#include "platform/linux/XdgAppIconSource.h"
-#include "platform/linux/XdgAutostartLoginItems.h"
+#include "overlay/LockCards.h"
+#include "process/LinuxWorkspace.h"
+#include "process/UnixSignalWatcher.h"
+#include "qt/AppcastUpdater.h"
+#include "qt/QtKeyMonitor.h"
+#include "qt/QtScheduler.h"
+#include "qt/QtScreens.h"
+#include "qt/QtSelfActivation.h"
+#include "qt/QtStatusItem.h"
+#include "session/HotKeyBackendSelector.h"
+#include "session/SystemLogger.h"
 #include "settings/QuickSettingsWindows.h"
 #include "settings/SettingsTabs.h"
+#include "storage/LinuxVolumeSource.h"
+#include "storage/MountTableWatcher.h"
+#include "storage/SettingsFileStore.h"
+#include "tray/QuickMenuBarWindows.h"
 #include "updates/QuickUpdateWindow.h"
+#include "wayland/LayerShellOverlayWindows.h"
+#include "wayland/WaylandConnection.h"
+#include "wayland/WaylandScreens.h"
+#include "x11/QuickOverlayWindows.h"
+#include "x11/XcbSession.h"
+#include "xdg/ApplicationScanner.h"
+#include "xdg/DesktopEntryIndex.h"
+#include "xdg/XdgAppIconSource.h"
+#include "xdg/XdgAutostartLoginItems.h"
 
 #include <QApplication>
 #include <QQuickWindow>
@@ -164,12 +168,15 @@ int main(int argc, char** argv) {
     MountTableWatcher mountChanges;
     const OverlayWindowsFactory makeOverlayWindows =
         [&](const OverlayViewServices& services) -> std::unique_ptr<OverlayWindows> {
-        const QuickOverlayWindows::Dependencies dependencies{
-            services.apps, services.drives, workspace, services.language, appIcons, logger};
-        if (waylandScreens)
-            return std::make_unique<LayerShellOverlayWindows>(*wayland, *waylandScreens,
-                                                              dependencies);
-        return std::make_unique<QuickOverlayWindows>(dependencies);
+        auto cards = std::make_unique<LockCards>(LockCards::Dependencies{
+            services.apps, services.drives, workspace, services.language, appIcons, logger});
+        return std::make_unique<LockWindows>(
+            std::move(cards), [&](OverlayCards& shown) -> std::unique_ptr<OverlayWindows> {
+                if (waylandScreens)
+                    return std::make_unique<LayerShellOverlayWindows>(*wayland, *waylandScreens,
+                                                                      shown, logger);
+                return std::make_unique<QuickOverlayWindows>(shown);
+            });
     };
     const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,
                                                              LanguageManager& language) {
@@ -189,6 +196,7 @@ int main(int argc, char** argv) {
     const UpdateWindowFactory makeUpdateWindow = [&](LanguageManager& language) {
         return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
     };
+    ApplicationScanner installedApps(logger, DesktopEntryIndex::defaultDataDirs());
     // Made after the delegate's start-up, and outliving the settings window that shows them.
     std::unique_ptr<SettingsTabs> settingsTabs;
     AppDelegate delegate(Ports{scheduler,
@@ -226,7 +234,7 @@ int main(int argc, char** argv) {
     if (SettingsWindowController* settings = delegate.settings()) {
         settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
             delegate.apps(), delegate.drives(), delegate.driveMonitor(), delegate.defaults(),
-            delegate.language(), volumes, appIcons, logger});
+            delegate.language(), volumes, installedApps, appIcons, logger});
         settings->setTabModels(&settingsTabs->appsModel(), &settingsTabs->drivesModel());
     }
     return QApplication::exec();

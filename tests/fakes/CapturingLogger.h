@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Logger.h"
+#include "ports/Logger.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AppIconSource.h"
+#include "ports/AppIconSource.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ApplicationBus.h"
+#include "ports/ApplicationBus.h"
 
 // Answers every activation request at once.
 class FakeApplicationBus : public ApplicationBus {

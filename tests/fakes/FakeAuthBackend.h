@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AuthBackend.h"
+#include "ports/AuthBackend.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DesktopAppearance.h"
+#include "ports/DesktopAppearance.h"
 
 class FakeDesktopAppearance : public DesktopAppearance {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HotKeyBackend.h"
+#include "ports/HotKeyBackend.h"
 
 #include <QList>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 #include <map>
 

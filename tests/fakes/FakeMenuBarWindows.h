@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MenuBarWindows.h"
+#include "ports/MenuBarWindows.h"
 
 #include <QPoint>
 

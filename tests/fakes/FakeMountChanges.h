@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MountChanges.h"
+#include "ports/MountChanges.h"
 
 class FakeMountChanges : public MountChanges {
 public:

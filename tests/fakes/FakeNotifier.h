@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notifier.h"
+#include "ports/Notifier.h"
 
 #include <QList>
 

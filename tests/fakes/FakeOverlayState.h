@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/OverlayState.h"
+#include "ports/OverlayState.h"
 
 class FakeOverlayState : public OverlayState {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/OverlayWindows.h"
+#include "ports/OverlayWindows.h"
 
 #include <vector>
 

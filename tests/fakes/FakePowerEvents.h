@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PowerEvents.h"
+#include "ports/PowerEvents.h"
 
 class FakePowerEvents : public PowerEvents {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Scheduler.h"
+#include "ports/Scheduler.h"
 
 #include <map>
 

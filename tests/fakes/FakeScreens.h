@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Screens.h"
+#include "ports/Screens.h"
 
 class FakeScreens : public Screens {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SelfActivation.h"
+#include "ports/SelfActivation.h"
 
 class FakeSelfActivation : public SelfActivation {
 public:

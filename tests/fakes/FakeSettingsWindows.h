@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsWindows.h"
+#include "ports/SettingsWindows.h"
 
 #include <list>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/StatusItem.h"
+#include "ports/StatusItem.h"
 
 class FakeStatusItem : public StatusItem {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UpdateWindow.h"
+#include "ports/UpdateWindow.h"
 
 #include <QList>
 #include <QUrl>

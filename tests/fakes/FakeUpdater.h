@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Updater.h"
+#include "ports/Updater.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/VolumeSource.h"
+#include "ports/VolumeSource.h"
 
 // Scripted volumes; `available = false` simulates a system that cannot list them.
 class FakeVolumeSource : public VolumeSource {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Workspace.h"
+#include "ports/Workspace.h"
 
 // Scripted applications and events. A force-terminated application leaves the list at once; its
 // termination arrives later, as a separate event, like the real system's.

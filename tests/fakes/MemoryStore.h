@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/KeyValueStore.h"
+#include "ports/KeyValueStore.h"
 
 #include <QHash>
 #include <QVariant>

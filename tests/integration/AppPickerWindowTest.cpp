@@ -1,12 +1,12 @@
 #include "pickers/AppPickerViewModel.h"
 #include "pickers/AppPickerWindowController.h"
-#include "pickers/ApplicationScanner.h"
-#include "platform/linux/DesktopEntryIndex.h"
-#include "platform/linux/XdgAppIconSource.h"
 #include "settings/AppsSettingsViewModel.h"
 #include "support/DesktopEntryTree.h"
 #include "support/OverlayModelGraph.h"
 #include "support/ViewRenderer.h"
+#include "xdg/ApplicationScanner.h"
+#include "xdg/DesktopEntryIndex.h"
+#include "xdg/XdgAppIconSource.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>

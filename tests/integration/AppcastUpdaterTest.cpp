@@ -1,4 +1,4 @@
-#include "platform/linux/AppcastUpdater.h"
+#include "qt/AppcastUpdater.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -1,6 +1,6 @@
+#include "dbus/DBusNotifier.h"
+#include "dbus/LogindPowerEvents.h"
 #include "fakes/CapturingLogger.h"
-#include "platform/linux/DBusNotifier.h"
-#include "platform/linux/LogindPowerEvents.h"
 #include "support/PrivateBus.h"
 
 #include <QDBusArgument>

@@ -5,9 +5,9 @@
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
 #include "pickers/DrivePickerViewModel.h"
-#include "platform/linux/LinuxVolumeSource.h"
 #include "services/DriveMonitorService.h"
 #include "settings/DriveSettingsViewModel.h"
+#include "storage/LinuxVolumeSource.h"
 #include "support/TestMounts.h"
 
 #include <QProcess>

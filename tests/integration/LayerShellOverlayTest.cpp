@@ -1,16 +1,17 @@
 #include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeSelfActivation.h"
-#include "overlay/LayerShellOverlayWindow.h"
-#include "platform/linux/LayerShellOverlayWindows.h"
-#include "platform/linux/SettingsFileStore.h"
-#include "platform/linux/WaylandConnection.h"
-#include "platform/linux/WaylandScreens.h"
+#include "overlay/LockCards.h"
 #include "services/OverlayWindowService.h"
+#include "storage/SettingsFileStore.h"
 #include "support/InstalledTestApp.h"
 #include "support/OverlayModelGraph.h"
 #include "support/OverlayServiceRig.h"
 #include "support/SwaySession.h"
 #include "support/ViewRenderer.h"
+#include "wayland/LayerShellOverlayWindow.h"
+#include "wayland/LayerShellOverlayWindows.h"
+#include "wayland/WaylandConnection.h"
+#include "wayland/WaylandScreens.h"
 
 #include "wlr-virtual-pointer-unstable-v1-client.h"
 #include <QJsonArray>
@@ -50,8 +51,8 @@ struct LayerShellProgram : OverlayModelGraph {
     std::unique_ptr<WaylandConnection> connection;
     WaylandScreens screens{*connection};
     FakeAppIconSource icons;
-    LayerShellOverlayWindows layerShell{
-        *connection, screens, {apps, drives, workspace, language, icons, logger}};
+    LockCards cards{{apps, drives, workspace, language, icons, logger}};
+    LayerShellOverlayWindows layerShell{*connection, screens, cards, logger};
     RecordingWindows overlays{layerShell};
 };
 

@@ -1,7 +1,7 @@
-#include "platform/linux/LinuxWorkspace.h"
+#include "process/LinuxWorkspace.h"
 #include "fakes/CapturingLogger.h"
-#include "platform/linux/AppIdResolver.h"
-#include "platform/linux/ProcessTreeKiller.h"
+#include "process/AppIdResolver.h"
+#include "process/ProcessTreeKiller.h"
 #include "support/InstalledTestApp.h"
 #include "support/XvfbServer.h"
 

@@ -1,15 +1,16 @@
-#include "overlay/LockOverlayWindow.h"
+#include "x11/LockOverlayWindow.h"
 #include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeSelfActivation.h"
-#include "platform/linux/QtKeyMonitor.h"
-#include "platform/linux/QtScreens.h"
-#include "platform/linux/QtSelfActivation.h"
-#include "platform/linux/QuickOverlayWindows.h"
-#include "platform/linux/X11OverlayHints.h"
+#include "overlay/LockCards.h"
+#include "qt/QtKeyMonitor.h"
+#include "qt/QtScreens.h"
+#include "qt/QtSelfActivation.h"
 #include "services/OverlayWindowService.h"
 #include "support/OverlayModelGraph.h"
 #include "support/OverlayServiceRig.h"
 #include "support/X11Desktop.h"
+#include "x11/QuickOverlayWindows.h"
+#include "x11/X11OverlayHints.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -223,7 +224,8 @@ private:
 
 struct Program : OverlayModelGraph {
     FakeAppIconSource icons;
-    QuickOverlayWindows overlays{{apps, drives, workspace, language, icons, logger}};
+    LockCards cards{{apps, drives, workspace, language, icons, logger}};
+    QuickOverlayWindows overlays{cards};
     QtScreens screens;
     QList<OverlayDismissReason> dismissals;
 

@@ -1,8 +1,8 @@
 #include "fakes/CapturingLogger.h"
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
-#include "platform/linux/XdgAutostartLoginItems.h"
 #include "services/LoginItemService.h"
+#include "xdg/XdgAutostartLoginItems.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #include "about/AboutViewModel.h"
 #include "fakes/FakeAppIconSource.h"
-#include "menubar/MenuBarIcon.h"
-#include "menubar/MenuBarViewModel.h"
 #include "support/OverlayModelGraph.h"
 #include "support/ViewRenderer.h"
+#include "tray/MenuBarIcon.h"
+#include "tray/MenuBarViewModel.h"
 
 #include <QPainter>
 #include <QQuickItem>
@@ -12,7 +12,7 @@
 
 namespace {
 
-const QUrl panelUrl(QStringLiteral("qrc:/qt/qml/Velmora/menubar/MenuBarView.qml"));
+const QUrl panelUrl(QStringLiteral("qrc:/qt/qml/Velmora/tray/MenuBarView.qml"));
 const QUrl aboutUrl(QStringLiteral("qrc:/qt/qml/Velmora/about/AboutView.qml"));
 const QUrl licenseUrl(QStringLiteral("qrc:/qt/qml/Velmora/about/LicenseView.qml"));
 

@@ -1,4 +1,4 @@
-#include "platform/linux/PolkitAuthBackend.h"
+#include "dbus/PolkitAuthBackend.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>

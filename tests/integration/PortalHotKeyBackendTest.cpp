@@ -1,4 +1,4 @@
-#include "platform/linux/PortalHotKeyBackend.h"
+#include "dbus/PortalHotKeyBackend.h"
 #include "fakes/CapturingLogger.h"
 #include "support/PrivateBus.h"
 

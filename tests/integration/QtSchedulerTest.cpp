@@ -1,4 +1,4 @@
-#include "platform/linux/QtScheduler.h"
+#include "qt/QtScheduler.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "fakes/CapturingLogger.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
-#include "platform/linux/SettingsFileStore.h"
+#include "storage/SettingsFileStore.h"
 #include "support/InstalledTestApp.h"
 #include "support/PrivateBus.h"
 #include "support/TestMounts.h"

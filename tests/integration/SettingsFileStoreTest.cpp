@@ -1,4 +1,4 @@
-#include "platform/linux/SettingsFileStore.h"
+#include "storage/SettingsFileStore.h"
 #include "fakes/CapturingLogger.h"
 #include "model/Defaults.h"
 

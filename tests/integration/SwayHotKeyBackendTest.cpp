@@ -1,4 +1,4 @@
-#include "platform/linux/SwayHotKeyBackend.h"
+#include "sway/SwayHotKeyBackend.h"
 #include "fakes/CapturingLogger.h"
 #include "support/SwaySession.h"
 

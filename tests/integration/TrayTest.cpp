@@ -1,6 +1,6 @@
 #include "fakes/CapturingLogger.h"
 #include "model/Defaults.h"
-#include "platform/linux/SettingsFileStore.h"
+#include "storage/SettingsFileStore.h"
 #include "support/PrivateBus.h"
 #include "support/XvfbServer.h"
 

@@ -6,7 +6,7 @@
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
-#include "platform/linux/LinuxWorkspace.h"
+#include "process/LinuxWorkspace.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
 #include "support/DesktopEntryTree.h"

@@ -1,6 +1,6 @@
-#include "platform/linux/SwayIpc.h"
-#include "platform/linux/WaylandConnection.h"
 #include "support/SwaySession.h"
+#include "sway/SwayIpc.h"
+#include "wayland/WaylandConnection.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "platform/linux/X11HotKeyBackend.h"
+#include "x11/X11HotKeyBackend.h"
 #include "fakes/CapturingLogger.h"
 #include "hotkey/HotKey.h"
 #include "hotkey/HotKeysController.h"

@@ -1,4 +1,4 @@
-#include "platform/linux/XdgAppIconSource.h"
+#include "xdg/XdgAppIconSource.h"
 #include "fakes/CapturingLogger.h"
 
 #include <QDir>

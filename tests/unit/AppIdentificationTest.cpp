@@ -1,7 +1,7 @@
-#include "platform/linux/AppIdResolver.h"
-#include "platform/linux/DesktopEntry.h"
-#include "platform/linux/DesktopEntryIndex.h"
-#include "platform/linux/ProcessFiles.h"
+#include "process/AppIdResolver.h"
+#include "process/ProcessFiles.h"
+#include "xdg/DesktopEntry.h"
+#include "xdg/DesktopEntryIndex.h"
 
 #include <QDir>
 #include <QFile>

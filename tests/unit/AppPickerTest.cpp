@@ -1,7 +1,7 @@
 #include "pickers/AppPickerViewModel.h"
-#include "pickers/ApplicationScanner.h"
 #include "support/DesktopEntryTree.h"
 #include "support/OverlayModelGraph.h"
+#include "xdg/ApplicationScanner.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "about/AboutViewModel.h"
 #include "app/AppDelegate.h"
-#include "menubar/MenuBarIcon.h"
-#include "menubar/MenuBarViewModel.h"
 #include "support/FakePorts.h"
+#include "tray/MenuBarIcon.h"
+#include "tray/MenuBarViewModel.h"
 
 #include <QSignalSpy>
 #include <QTemporaryFile>

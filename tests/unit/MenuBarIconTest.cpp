@@ -1,5 +1,5 @@
-#include "menubar/MenuBarIcon.h"
-#include "menubar/PanelPlacement.h"
+#include "tray/MenuBarIcon.h"
+#include "tray/PanelPlacement.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/MountTable.h"
+#include "storage/MountTable.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/SystemLogger.h"
+#include "session/SystemLogger.h"
 
 #include <QtTest>
 

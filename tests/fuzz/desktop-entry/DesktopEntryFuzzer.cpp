@@ -1,5 +1,5 @@
 // A desktop entry as any package may install it.
-#include "platform/linux/DesktopEntry.h"
+#include "xdg/DesktopEntry.h"
 
 #include <cstddef>
 #include <cstdint>

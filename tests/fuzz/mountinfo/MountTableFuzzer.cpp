@@ -1,5 +1,5 @@
 // /proc/self/mountinfo, whose mount points carry whatever names users gave their folders.
-#include "platform/linux/MountTable.h"
+#include "storage/MountTable.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // /proc/PID/stat, environ and cgroup of any process, its name chosen by whoever started it.
-#include "platform/linux/ProcessFiles.h"
+#include "process/ProcessFiles.h"
 
 #include <cstddef>
 #include <cstdint>

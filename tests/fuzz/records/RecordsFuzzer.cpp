@@ -1,7 +1,7 @@
 // Stored records and settings as they come back from the settings file: any bytes under each key.
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
-#include "platform/Logger.h"
+#include "ports/Logger.h"
 
 #include <cstddef>
 #include <cstdint>

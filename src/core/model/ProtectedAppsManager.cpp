@@ -1,0 +1,68 @@
+#include "model/ProtectedAppsManager.h"
+
+#include "model/Defaults.h"
+#include "ports/Logger.h"
+
+ProtectedAppsManager::ProtectedAppsManager(Defaults& defaults, Logger& logger, QObject* parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_logger(logger)
+    , m_apps(defaults.protectedApps()) {}
+
+void ProtectedAppsManager::setApps(const QList<ProtectedApp>& apps) {
+    m_apps = apps;
+    emit appsChanged();
+}
+
+void ProtectedAppsManager::addApp(const QString& bundleIdentifier, const QString& name,
+                                  const QString& path) {
+    for (const ProtectedApp& app : m_apps) {
+        if (app.bundleIdentifier == bundleIdentifier)
+            return;
+    }
+    m_apps.append(ProtectedApp{QUuid::createUuid(), bundleIdentifier, name, path, true,
+                               std::nullopt, QDateTime::currentDateTimeUtc()});
+    emit appsChanged();
+    save();
+    m_logger.log(
+        QStringLiteral("[Velmora] Added protected app: %1 (%2)").arg(name, bundleIdentifier));
+}
+
+void ProtectedAppsManager::removeApp(const ProtectedApp& app) {
+    if (m_apps.removeIf([&](const ProtectedApp& each) { return each.id == app.id; }) > 0)
+        emit appsChanged();
+    save();
+    m_logger.log(QStringLiteral("[Velmora] Removed protected app: %1").arg(app.name));
+}
+
+void ProtectedAppsManager::toggleApp(const ProtectedApp& app) {
+    ProtectedApp* stored = find(app.id);
+    if (!stored)
+        return;
+    stored->isEnabled = !stored->isEnabled;
+    emit appsChanged();
+    save();
+}
+
+void ProtectedAppsManager::setRequiredDriveID(const ProtectedApp& app,
+                                              const std::optional<QUuid>& driveID) {
+    ProtectedApp* stored = find(app.id);
+    if (!stored)
+        return;
+    stored->requiredDriveID = driveID;
+    emit appsChanged();
+    save();
+}
+
+void ProtectedAppsManager::save() {
+    m_defaults.setProtectedApps(m_apps);
+    emit changed();
+}
+
+ProtectedApp* ProtectedAppsManager::find(const QUuid& id) {
+    for (ProtectedApp& app : m_apps) {
+        if (app.id == id)
+            return &app;
+    }
+    return nullptr;
+}

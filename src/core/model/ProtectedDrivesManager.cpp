@@ -1,0 +1,59 @@
+#include "model/ProtectedDrivesManager.h"
+
+#include "model/Defaults.h"
+#include "ports/Logger.h"
+
+ProtectedDrivesManager::ProtectedDrivesManager(Defaults& defaults, Logger& logger, QObject* parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_logger(logger)
+    , m_drives(defaults.protectedDrives()) {}
+
+void ProtectedDrivesManager::setDrives(const QList<ProtectedDrive>& drives) {
+    m_drives = drives;
+    emit drivesChanged();
+}
+
+std::optional<ProtectedDrive> ProtectedDrivesManager::drive(const QUuid& id) const {
+    for (const ProtectedDrive& each : m_drives) {
+        if (each.id == id)
+            return each;
+    }
+    return std::nullopt;
+}
+
+void ProtectedDrivesManager::addDrive(const QString& name, const QString& mountPoint,
+                                      const std::optional<QString>& volumeUUIDString) {
+    for (const ProtectedDrive& each : m_drives) {
+        if (each.mountPoint == mountPoint)
+            return;
+    }
+    m_drives.append(ProtectedDrive{QUuid::createUuid(), name, mountPoint, volumeUUIDString, true,
+                                   QDateTime::currentDateTimeUtc()});
+    emit drivesChanged();
+    save();
+    m_logger.log(QStringLiteral("[Velmora] Added protected drive: %1 (%2)").arg(name, mountPoint));
+}
+
+void ProtectedDrivesManager::removeDrive(const ProtectedDrive& drive) {
+    if (m_drives.removeIf([&](const ProtectedDrive& each) { return each.id == drive.id; }) > 0)
+        emit drivesChanged();
+    save();
+    m_logger.log(QStringLiteral("[Velmora] Removed protected drive: %1").arg(drive.name));
+}
+
+void ProtectedDrivesManager::toggleDrive(const ProtectedDrive& drive) {
+    for (ProtectedDrive& each : m_drives) {
+        if (each.id != drive.id)
+            continue;
+        each.isEnabled = !each.isEnabled;
+        emit drivesChanged();
+        save();
+        return;
+    }
+}
+
+void ProtectedDrivesManager::save() {
+    m_defaults.setProtectedDrives(m_drives);
+    emit changed();
+}

@@ -1,0 +1,203 @@
+#include "services/AppMonitorService.h"
+
+#include "model/Defaults.h"
+#include "model/ProtectedDrivesManager.h"
+#include "ports/Logger.h"
+#include "ports/OverlayState.h"
+#include "ports/Workspace.h"
+#include "services/DriveMonitorService.h"
+#include "services/SafetyManager.h"
+
+namespace {
+
+constexpr double pollIntervalSeconds = 0.2;
+constexpr double startupCheckDelaySeconds = 1.5;
+// After an exec is seen, the new process may still be a launcher becoming its program: look again
+// at these delays (seconds), about 50 ms in all.
+constexpr double launchScanDelays[] = {0.002, 0.006, 0.012, 0.025, 0.05};
+
+} // namespace
+
+AppMonitorService::AppMonitorService(Workspace& workspace, Scheduler& scheduler, Defaults& defaults,
+                                     ProtectedDrivesManager& drives,
+                                     DriveMonitorService& driveMonitor, const OverlayState& overlay,
+                                     Logger& logger, QObject* parent)
+    : QObject(parent)
+    , m_workspace(workspace)
+    , m_scheduler(scheduler)
+    , m_defaults(defaults)
+    , m_drives(drives)
+    , m_driveMonitor(driveMonitor)
+    , m_overlay(overlay)
+    , m_logger(logger) {}
+
+AppMonitorService::~AppMonitorService() {
+    // The workspace and the scheduler may outlive the service; leave nothing pointing at it.
+    if (m_pollTimer)
+        m_scheduler.cancel(*m_pollTimer);
+    if (m_startupCheck)
+        m_scheduler.cancel(*m_startupCheck);
+    for (const Scheduler::Handle scan : m_launchScans)
+        m_scheduler.cancel(scan);
+    m_workspace.setLaunchHandler(nullptr);
+    m_workspace.setActivationHandler(nullptr);
+    m_workspace.setTerminationHandler(nullptr);
+}
+
+void AppMonitorService::startMonitoring() {
+    m_workspace.setActivationHandler(
+        [this](const RunningApplication& app) { handleActivate(app); });
+    m_workspace.setTerminationHandler(
+        [this](const RunningApplication& app) { handleTermination(app); });
+    for (const RunningApplication& app : m_workspace.runningApplications())
+        m_knownPIDs.insert(app.processIdentifier);
+    m_workspace.setLaunchHandler([this] { handleLaunchSeen(); });
+    refreshLaunchWatches();
+    m_pollTimer = m_scheduler.repeating(pollIntervalSeconds, [this] { pollForNewApps(); });
+    m_logger.log(QStringLiteral("[Velmora] App monitor started (polling + activation)"));
+    m_startupCheck = m_scheduler.once(startupCheckDelaySeconds, [this] {
+        m_startupCheck.reset();
+        checkRunningApps();
+    });
+}
+
+void AppMonitorService::refreshLaunchWatches() {
+    QSet<QString> watched;
+    for (const ProtectedApp& app : m_defaults.protectedApps()) {
+        if (app.isEnabled && !SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
+            watched.insert(app.bundleIdentifier);
+    }
+    m_workspace.watchLaunches(watched);
+}
+
+QVariant AppMonitorService::detectedAppValue() const {
+    return m_detectedApp ? QVariant::fromValue(*m_detectedApp) : QVariant();
+}
+
+void AppMonitorService::removePendingLock(const QString& bundleIdentifier) {
+    m_pendingLockBundleIDs.remove(bundleIdentifier);
+}
+
+void AppMonitorService::handleActivate(const RunningApplication& app) {
+    if (!app.bundleIdentifier)
+        return;
+    const QString& bundleID = *app.bundleIdentifier;
+    if (SafetyManager::systemBlacklist().contains(bundleID))
+        return;
+    const auto record = eligibleRecord(bundleID);
+    if (!record)
+        return;
+    if (!m_defaults.appSettings().isProtectionEnabled)
+        return;
+    if (m_overlay.isShowing())
+        return;
+    if (m_pendingLockBundleIDs.contains(bundleID))
+        return;
+    const auto drive = missingDrive(*record);
+    if (!drive) {
+        m_logger.log(QStringLiteral("[Velmora] Protected app activated (drive available): %1 (%2)")
+                         .arg(record->name, bundleID));
+        return;
+    }
+    m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — blocking activation of: %2")
+                     .arg(drive->name, record->name));
+    report(*record);
+}
+
+void AppMonitorService::pollForNewApps() {
+    const QList<RunningApplication> running = m_workspace.runningApplications();
+    for (const RunningApplication& app : running) {
+        if (!app.bundleIdentifier)
+            continue;
+        if (m_knownPIDs.contains(app.processIdentifier))
+            continue;
+        // Recorded before judging, so each process is judged once in its life.
+        m_knownPIDs.insert(app.processIdentifier);
+        handleNewProcess(app, *app.bundleIdentifier);
+    }
+}
+
+void AppMonitorService::handleLaunchSeen() {
+    for (const Scheduler::Handle scan : std::as_const(m_launchScans))
+        m_scheduler.cancel(scan);
+    m_launchScans.clear();
+    pollForNewApps();
+    for (const double delay : launchScanDelays)
+        m_launchScans.append(m_scheduler.once(delay, [this] { pollForNewApps(); }));
+}
+
+// A new process is killed whenever its drive is missing; the pending mark and a showing overlay
+// only spare the user a second report. Otherwise activation, which often comes first, or a card
+// already up would let a launch through.
+void AppMonitorService::handleNewProcess(const RunningApplication& app, const QString& bundleID) {
+    if (SafetyManager::systemBlacklist().contains(bundleID))
+        return;
+    const auto record = eligibleRecord(bundleID);
+    if (!record)
+        return;
+    if (!m_defaults.appSettings().isProtectionEnabled)
+        return;
+    const auto drive = missingDrive(*record);
+    if (!drive) {
+        m_logger.log(QStringLiteral("[Velmora] Protected app launched (drive available): %1 (%2)")
+                         .arg(record->name, bundleID));
+        return;
+    }
+    m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
+                     .arg(drive->name, record->name, QString::number(app.processIdentifier)));
+    if (!m_overlay.isShowing() && !m_pendingLockBundleIDs.contains(bundleID))
+        report(*record);
+    m_workspace.forceTerminate(app);
+}
+
+void AppMonitorService::checkRunningApps() {
+    const QList<ProtectedApp> protectedApps = m_defaults.protectedApps();
+    const bool protectionEnabled = m_defaults.appSettings().isProtectionEnabled;
+    m_logger.log(QStringLiteral("[Velmora] checkRunningApps: %1 protected, protection=%2")
+                     .arg(QString::number(protectedApps.size()),
+                          protectionEnabled ? QStringLiteral("ON") : QStringLiteral("OFF")));
+    if (!protectionEnabled)
+        return;
+    for (const RunningApplication& app : m_workspace.runningApplications()) {
+        if (!app.bundleIdentifier)
+            continue;
+        const auto record = eligibleRecord(*app.bundleIdentifier);
+        if (!record || m_pendingLockBundleIDs.contains(*app.bundleIdentifier) ||
+            m_overlay.isShowing() || !missingDrive(*record))
+            continue;
+        report(*record);
+        return;
+    }
+}
+
+void AppMonitorService::handleTermination(const RunningApplication& app) {
+    if (!app.bundleIdentifier)
+        return;
+    m_knownPIDs.remove(app.processIdentifier);
+    m_pendingLockBundleIDs.remove(*app.bundleIdentifier);
+}
+
+std::optional<ProtectedApp> AppMonitorService::eligibleRecord(const QString& bundleID) const {
+    for (const ProtectedApp& app : m_defaults.protectedApps()) {
+        if (app.isEnabled && app.bundleIdentifier == bundleID)
+            return app;
+    }
+    return std::nullopt;
+}
+
+std::optional<ProtectedDrive> AppMonitorService::missingDrive(const ProtectedApp& record) const {
+    if (!record.requiredDriveID)
+        return std::nullopt;
+    const auto drive = m_drives.drive(*record.requiredDriveID);
+    if (!drive || !drive->isEnabled || m_driveMonitor.isDriveMounted(*drive))
+        return std::nullopt;
+    return drive;
+}
+
+void AppMonitorService::report(const ProtectedApp& record) {
+    m_pendingLockBundleIDs.insert(record.bundleIdentifier);
+    m_detectedApp = record;
+    emit detectedAppChanged();
+    if (onProtectedAppDetected)
+        onProtectedAppDetected(record);
+}

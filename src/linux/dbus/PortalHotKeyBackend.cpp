@@ -1,0 +1,231 @@
+#include "dbus/PortalHotKeyBackend.h"
+
+#include "hotkey/ModifierFlags.h"
+#include "ports/Logger.h"
+#include "x11/X11KeySymbols.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+// One entry of BindShortcuts' a(sa{sv}).
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcut)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut) {
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut) {
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+namespace {
+
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
+const QString fallbackAdvice = QStringLiteral(
+    "the panic key can be had by binding `velmora --panic` in the desktop's keyboard settings");
+
+QString pathText(const QVariant& value) {
+    if (value.canConvert<QDBusObjectPath>())
+        return value.value<QDBusObjectPath>().path();
+    return value.toString();
+}
+
+} // namespace
+
+PortalHotKeyBackend::PortalHotKeyBackend(Logger& logger, QDBusConnection bus, QObject* parent)
+    : QObject(parent)
+    , m_logger(logger)
+    , m_bus(std::move(bus)) {
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<QList<PortalShortcut>>();
+    // Any request path: an older portal may answer on another path than the one asked for.
+    m_bus.connect(portalService, QString(), requestInterface, QStringLiteral("Response"), this,
+                  SLOT(onResponse(QDBusMessage)));
+    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
+                  SLOT(onActivated(QDBusMessage)));
+    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Deactivated"),
+                  this, SLOT(onDeactivated(QDBusMessage)));
+}
+
+PortalHotKeyBackend::~PortalHotKeyBackend() {
+    if (m_session.isEmpty())
+        return;
+    // Not waited for: the portal drops the bindings with the session.
+    m_bus.send(QDBusMessage::createMethodCall(portalService, m_session,
+                                              QStringLiteral("org.freedesktop.portal.Session"),
+                                              QStringLiteral("Close")));
+}
+
+std::optional<QString> PortalHotKeyBackend::triggerFor(quint32 carbonKeyCode,
+                                                       quint32 carbonModifiers) {
+    const auto key = X11KeySymbols::keyNameForCarbonKeyCode(carbonKeyCode);
+    if (!key)
+        return std::nullopt;
+    QStringList parts;
+    if (carbonModifiers & ModifierFlags::command)
+        parts << QStringLiteral("CTRL");
+    if (carbonModifiers & ModifierFlags::option)
+        parts << QStringLiteral("ALT");
+    if (carbonModifiers & ModifierFlags::shift)
+        parts << QStringLiteral("SHIFT");
+    if (carbonModifiers & ModifierFlags::control)
+        parts << QStringLiteral("LOGO");
+    parts << *key;
+    return parts.join(QLatin1Char('+'));
+}
+
+std::optional<HotKeyBackend::Handle> PortalHotKeyBackend::registerHotKey(quint32 carbonKeyCode,
+                                                                         quint32 carbonModifiers,
+                                                                         HotKeyID hotKeyID) {
+    const auto trigger = triggerFor(carbonKeyCode, carbonModifiers);
+    if (!trigger || m_state == State::unavailable)
+        return std::nullopt;
+    const Handle handle = m_nextHandle++;
+    m_shortcuts.emplace(handle, Shortcut{*trigger, hotKeyID});
+    if (m_state == State::idle)
+        createSession();
+    else
+        bindShortcuts();
+    return handle;
+}
+
+void PortalHotKeyBackend::unregisterHotKey(Handle handle) {
+    if (m_shortcuts.erase(handle) > 0)
+        bindShortcuts();
+}
+
+void PortalHotKeyBackend::setEventHandler(EventHandler handler) {
+    m_handler = std::move(handler);
+}
+
+QString PortalHotKeyBackend::shortcutId(Handle handle) {
+    return QStringLiteral("velmora-%1").arg(handle);
+}
+
+// Portal calls answer at once with a request object; the outcome comes later as its Response.
+void PortalHotKeyBackend::request(const QString& method, QVariantList arguments,
+                                  QVariantMap options, Answer answer) {
+    const QString token = QStringLiteral("velmora%1").arg(++m_requests);
+    options.insert(QStringLiteral("handle_token"), token);
+    arguments << options;
+    const QString sender = m_bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+    const QString expected = portalPath + QStringLiteral("/request/") + sender + u'/' + token;
+    m_pending[expected] = std::move(answer);
+
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+    call.setArguments(arguments);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, expected](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                const QDBusPendingReply<QDBusObjectPath> reply = *finished;
+                auto pending = m_pending.extract(expected);
+                if (reply.isError()) {
+                    giveUp(reply.error().message());
+                    return;
+                }
+                pending.key() = reply.value().path();
+                m_pending.insert(std::move(pending));
+            });
+}
+
+void PortalHotKeyBackend::onResponse(const QDBusMessage& message) {
+    auto pending = m_pending.extract(message.path());
+    const QVariantList arguments = message.arguments();
+    if (pending.empty() || arguments.size() < 2)
+        return;
+    pending.mapped()(arguments.at(0).toUInt(),
+                     qdbus_cast<QVariantMap>(arguments.at(1).value<QDBusArgument>()));
+}
+
+void PortalHotKeyBackend::createSession() {
+    m_state = State::creatingSession;
+    const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("velmora")}};
+    request(QStringLiteral("CreateSession"), {}, options,
+            [this](uint response, const QVariantMap& results) {
+                m_session = pathText(results.value(QStringLiteral("session_handle")));
+                if (response != 0 || m_session.isEmpty()) {
+                    giveUp(QStringLiteral("the desktop refused a shortcut session"));
+                    return;
+                }
+                m_state = State::ready;
+                bindShortcuts();
+            });
+}
+
+// The portal binds the session's whole list each time, so a change sends the list again.
+void PortalHotKeyBackend::bindShortcuts() {
+    if (m_state != State::ready)
+        return;
+    if (m_binding) {
+        m_bindAgain = true;
+        return;
+    }
+    m_binding = true;
+    QList<PortalShortcut> shortcuts;
+    for (const auto& [handle, shortcut] : m_shortcuts)
+        shortcuts.append({shortcutId(handle),
+                          {{QStringLiteral("description"), QStringLiteral("Velmora panic key")},
+                           {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
+    const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)),
+                                 QVariant::fromValue(shortcuts), QString()};
+    request(QStringLiteral("BindShortcuts"), arguments, {},
+            [this](uint response, const QVariantMap&) {
+                m_binding = false;
+                if (response != 0) {
+                    giveUp(QStringLiteral("the desktop refused the shortcuts"));
+                    return;
+                }
+                if (std::exchange(m_bindAgain, false))
+                    bindShortcuts();
+            });
+}
+
+void PortalHotKeyBackend::giveUp(const QString& reason) {
+    m_pending.clear();
+    m_binding = false;
+    if (m_state == State::unavailable)
+        return;
+    m_state = State::unavailable;
+    m_logger.log(QStringLiteral("[Velmora] Global shortcuts through the desktop portal are not "
+                                "available (%1); %2")
+                     .arg(reason, fallbackAdvice));
+}
+
+void PortalHotKeyBackend::onActivated(const QDBusMessage& message) {
+    deliver(message, EventKind::pressed);
+}
+
+void PortalHotKeyBackend::onDeactivated(const QDBusMessage& message) {
+    deliver(message, EventKind::released);
+}
+
+void PortalHotKeyBackend::deliver(const QDBusMessage& message, EventKind kind) {
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 2 || pathText(arguments.at(0)) != m_session || !m_handler)
+        return;
+    for (const auto& [handle, shortcut] : m_shortcuts) {
+        if (shortcutId(handle) == arguments.at(1).toString()) {
+            m_handler({shortcut.hotKeyID, kind});
+            return;
+        }
+    }
+}

@@ -1,0 +1,316 @@
+#include "process/LinuxWorkspace.h"
+
+#include "ports/Logger.h"
+#include "process/ProcessTreeKiller.h"
+#include "sway/SwayIpc.h"
+#include "sway/SwayTree.h"
+#include "wayland/ForeignToplevelWatcher.h"
+#include "wayland/WaylandConnection.h"
+#include "x11/ActiveWindowWatcher.h"
+#include "x11/WindowActivator.h"
+#include "x11/XcbSession.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// A launcher forks and then executes the program; a process caught in between is looked at
+// again while it is this young (in seconds), until it runs what it will run.
+constexpr double youthSeconds = 1.0;
+
+} // namespace
+
+LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray x11Display,
+                               QByteArray waylandDisplay, QString swaySocket, QObject* parent)
+    : QObject(parent)
+    , m_logger(logger)
+    , m_index(std::move(dataDirs))
+    , m_resolver(m_index, ProcessFiles::executable(::getpid()))
+    , m_exitWatcher([this](pid_t pid) { exited(pid); })
+    , m_execWatcher([this] { notifyLaunching(); })
+    , m_pidfdSupported(ProcessExitWatcher::isSupported()) {
+    if (!m_pidfdSupported)
+        m_logger.log(QStringLiteral("[Velmora] pidfd is not available; ended applications are "
+                                    "noticed at the next look"));
+    if (!m_execWatcher.isSupported())
+        m_logger.log(QStringLiteral("[Velmora] inotify is not available; new applications are "
+                                    "noticed at the next look"));
+    // Installed or upgraded applications may run other files.
+    connect(&m_index, &DesktopEntryIndex::changed, this, &LinuxWorkspace::updateLaunchWatches);
+    connectWayland(waylandDisplay, swaySocket);
+    connectX11(x11Display);
+}
+
+LinuxWorkspace::~LinuxWorkspace() = default;
+
+QList<RunningApplication> LinuxWorkspace::runningApplications() {
+    const std::vector<ProcessScanner::Entry> entries = m_scanner.scan();
+    if (entries.empty())
+        return {};
+    const std::uint64_t scan = ++m_scanCount;
+    const double now = ProcessFiles::secondsSinceBoot();
+    QList<RunningApplication> ended;
+    QList<RunningApplication> applications;
+    for (const ProcessScanner::Entry& entry : entries) {
+        Process& process = current(entry, ended);
+        process.seenInScan = scan;
+        if (now < process.youngUntil)
+            recheckProgram(entry.pid, process, ended);
+        if (process.id)
+            applications.append(RunningApplication{entry.pid, process.id});
+    }
+    std::vector<pid_t> vanished;
+    for (const auto& [pid, process] : m_processes) {
+        if (process.seenInScan != scan)
+            vanished.push_back(pid);
+    }
+    for (const pid_t pid : vanished)
+        forget(pid, ended);
+    // Before the caller sees the list, so a reused number is judged as the new process it is.
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
+    return applications;
+}
+
+void LinuxWorkspace::forceTerminate(const RunningApplication& app) {
+    const pid_t pid = app.processIdentifier;
+    if (!m_processes.count(pid) || pid == ::getpid())
+        return;
+    ProcessTreeKiller::killTree(
+        pid, [this, pid](int signalNumber) { return signal(pid, signalNumber); });
+}
+
+void LinuxWorkspace::terminate(const RunningApplication& app) {
+    signal(app.processIdentifier, SIGTERM);
+}
+
+bool LinuxWorkspace::activate(const RunningApplication& app) {
+    if (m_activator && m_activator->activate(app.processIdentifier))
+        return true;
+    // A Wayland window is found by its application, as the compositor names no processes.
+    return m_toplevels && app.bundleIdentifier &&
+           m_toplevels->activate([this, &app](const QString& appId) {
+               return m_index.idForWindowClass(appId) == app.bundleIdentifier;
+           });
+}
+
+bool LinuxWorkspace::seesActivations() const {
+    return m_activeWindows || (m_toplevels && m_toplevels->isWatching());
+}
+
+std::int32_t LinuxWorkspace::ownProcessIdentifier() const {
+    return ::getpid();
+}
+
+void LinuxWorkspace::watchLaunches(const QSet<QString>& bundleIdentifiers) {
+    m_launchIds = bundleIdentifiers;
+    updateLaunchWatches();
+}
+
+void LinuxWorkspace::updateLaunchWatches() {
+    QStringList files;
+    for (const QString& id : std::as_const(m_launchIds)) {
+        for (const QString& file : m_index.launchFiles(id)) {
+            if (!files.contains(file))
+                files.append(file);
+        }
+    }
+    m_execWatcher.setFiles(files);
+}
+
+LinuxWorkspace::Process& LinuxWorkspace::current(const ProcessScanner::Entry& entry,
+                                                 QList<RunningApplication>& ended) {
+    const auto found = m_processes.find(entry.pid);
+    if (found != m_processes.end() && found->second.inode == entry.inode)
+        return found->second;
+    const auto stat = ProcessFiles::stat(entry.pid);
+    if (found != m_processes.end()) {
+        // The kernel may have made a new entry for the same process; the start time tells.
+        if (stat && stat->startTime == found->second.startTime) {
+            found->second.inode = entry.inode;
+            return found->second;
+        }
+        forget(entry.pid, ended);
+    }
+    return m_processes.insert_or_assign(entry.pid, examine(entry.pid, entry.inode, stat))
+        .first->second;
+}
+
+LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
+                                                const std::optional<ProcessFiles::Stat>& stat) {
+    Process process{inode, stat ? stat->startTime : 0, {}, {}, std::nullopt, 0, 0};
+    if (!stat || stat->isKernelThread() || stat->hasEnded())
+        return process;
+    // Other users' programs are not the user's applications, and are not ours to stop.
+    if (ProcessFiles::owner(pid) != ::getuid())
+        return process;
+    process.youngUntil = stat->startSeconds() + youthSeconds;
+    process.executable = ProcessFiles::executable(pid);
+    process.commandLine = ProcessFiles::rawCommandLine(pid);
+    identify(pid, process);
+    return process;
+}
+
+// A launcher that executes its real program keeps its application's ID; only a program that
+// belongs to another application makes a new one, and the old one ends here.
+void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
+    const QString executable = ProcessFiles::executable(pid);
+    const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
+    if (executable.isEmpty() ||
+        (executable == process.executable && commandLine == process.commandLine))
+        return;
+    process.executable = executable;
+    process.commandLine = commandLine;
+    const std::optional<QString> previous = process.id;
+    identify(pid, process);
+    // A child of this program caught before its exec is not this program.
+    if (!process.id && previous && *previous != AppIdResolver::ownId())
+        keepIdentity(pid, process, *previous);
+    if (process.id == previous || !previous)
+        return;
+    ended.append(RunningApplication{pid, previous});
+}
+
+void LinuxWorkspace::keepIdentity(pid_t pid, Process& process, const QString& id) {
+    if (m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
+        return;
+    process.id = id;
+}
+
+void LinuxWorkspace::identify(pid_t pid, Process& process) {
+    m_exitWatcher.unwatch(pid);
+    process.id = m_resolver.resolve(pid, process.executable);
+    // A process that cannot be watched any more has ended while it was being read.
+    if (process.id && m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
+        process.id.reset();
+}
+
+void LinuxWorkspace::forget(pid_t pid, QList<RunningApplication>& ended) {
+    const auto found = m_processes.find(pid);
+    if (found == m_processes.end())
+        return;
+    if (found->second.id)
+        ended.append(RunningApplication{pid, found->second.id});
+    m_exitWatcher.unwatch(pid);
+    m_processes.erase(found);
+}
+
+void LinuxWorkspace::exited(pid_t pid) {
+    QList<RunningApplication> ended;
+    forget(pid, ended);
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
+}
+
+void LinuxWorkspace::activated(pid_t pid, const std::optional<QString>& windowId) {
+    const auto stat = ProcessFiles::stat(pid);
+    if (!stat)
+        return;
+    auto found = m_processes.find(pid);
+    if (found == m_processes.end() || found->second.startTime != stat->startTime) {
+        QList<RunningApplication> ended;
+        forget(pid, ended);
+        for (const RunningApplication& app : ended)
+            notifyTerminated(app);
+        // Its directory entry is not known yet; the next look checks the start time.
+        found = m_processes.insert_or_assign(pid, examine(pid, 0, stat)).first;
+    }
+    notifyActivated(RunningApplication{pid, found->second.id ? found->second.id : windowId});
+}
+
+void LinuxWorkspace::toplevelActivated(const std::optional<QString>& appId) {
+    if (!appId) {
+        m_waylandActivePid = 0;
+        return;
+    }
+    const std::optional<QString> id = m_index.idForWindowClass(*appId);
+    if (!m_sway) {
+        waylandActivated(id ? newestProcessOf(*id) : 0, id);
+        return;
+    }
+    // The tree is read when the answer comes; a window focused meanwhile has its own activation.
+    m_sway->send(SwayIpc::Message::getTree, {}, [this, appId, id](const QJsonDocument& tree) {
+        waylandActivated(SwayTree::focusedPid(tree, *appId), id);
+    });
+}
+
+// Switching between windows of one process is not a new activation.
+void LinuxWorkspace::waylandActivated(pid_t pid, const std::optional<QString>& id) {
+    if (pid <= 0 || pid == m_waylandActivePid)
+        return;
+    m_waylandActivePid = pid;
+    activated(pid, id);
+}
+
+pid_t LinuxWorkspace::newestProcessOf(const QString& id) const {
+    pid_t newest = 0;
+    std::uint64_t newestStart = 0;
+    for (const auto& [pid, process] : m_processes) {
+        if (process.id == id && process.startTime >= newestStart) {
+            newest = pid;
+            newestStart = process.startTime;
+        }
+    }
+    return newest;
+}
+
+// Only processes this workspace knows are signalled; through the pidfd when there is one, so a
+// number that was reused meanwhile is never hit.
+bool LinuxWorkspace::signal(pid_t pid, int signalNumber) {
+    if (m_exitWatcher.isWatching(pid))
+        return m_exitWatcher.signal(pid, signalNumber);
+    if (m_pidfdSupported || !m_processes.count(pid))
+        return false;
+    return ::kill(pid, signalNumber) == 0;
+}
+
+// The compositor's window list also holds its XWayland windows, and the compositor sets X11's
+// active window for them at the same moment: with both watchers one activation would arrive
+// twice, in no fixed order. The list alone speaks, as it is the only one that sees every window;
+// X11 is then used only to raise windows.
+void LinuxWorkspace::connectX11(const QByteArray& display) {
+    m_x11 = XcbSession::open(display);
+    if (!m_x11) {
+        if (!seesActivations())
+            m_logger.log(QStringLiteral(
+                "[Velmora] No X11 display; application activations will not be seen"));
+        return;
+    }
+    m_activator = std::make_unique<WindowActivator>(*m_x11);
+    if (!seesActivations())
+        watchX11Activations();
+}
+
+void LinuxWorkspace::watchX11Activations() {
+    m_activeWindows =
+        std::make_unique<ActiveWindowWatcher>(*m_x11, [this](pid_t pid) { activated(pid); });
+}
+
+void LinuxWorkspace::connectWayland(const QByteArray& display, const QString& swaySocket) {
+    m_wayland = WaylandConnection::open(display);
+    if (!m_wayland)
+        return;
+    m_toplevels = ForeignToplevelWatcher::create(
+        *m_wayland, [this](const std::optional<QString>& appId) { toplevelActivated(appId); });
+    if (!m_toplevels) {
+        m_wayland.reset();
+        m_logger.log(QStringLiteral("[Velmora] The Wayland compositor does not share its window "
+                                    "list; activations of Wayland windows will not be seen"));
+        return;
+    }
+    connect(m_toplevels.get(), &ForeignToplevelWatcher::stopped, this,
+            &LinuxWorkspace::toplevelsStopped);
+    // Only sway names the process behind a window; elsewhere the application's newest one is it.
+    m_sway = SwayIpc::connectTo(swaySocket);
+    if (m_sway)
+        connect(m_sway.get(), &SwayIpc::disconnected, this,
+                [this] { m_sway.release()->deleteLater(); });
+}
+
+void LinuxWorkspace::toplevelsStopped() {
+    m_logger.log(QStringLiteral("[Velmora] The Wayland compositor stopped sharing its window "
+                                "list; activations of Wayland windows will not be seen"));
+    if (m_x11 && !m_activeWindows)
+        watchX11Activations();
+}

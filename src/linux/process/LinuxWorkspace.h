@@ -1,0 +1,98 @@
+#pragma once
+
+#include "ports/Workspace.h"
+#include "process/AppIdResolver.h"
+#include "process/ExecWatcher.h"
+#include "process/ProcessExitWatcher.h"
+#include "process/ProcessFiles.h"
+#include "process/ProcessScanner.h"
+#include "xdg/DesktopEntryIndex.h"
+
+#include <QObject>
+#include <memory>
+#include <unordered_map>
+
+class ActiveWindowWatcher;
+class ForeignToplevelWatcher;
+class Logger;
+class SwayIpc;
+class WaylandConnection;
+class WindowActivator;
+class XcbSession;
+
+// The user's applications on Linux: processes in /proc with a resolvable desktop-file ID, their
+// endings through pidfds, activations through the compositor's window list on Wayland or X11's
+// active window, and signals to stop them.
+// A process is read and resolved once; after that a look costs one directory entry.
+class LinuxWorkspace : public QObject, public Workspace {
+    Q_OBJECT
+
+public:
+    explicit LinuxWorkspace(Logger& logger,
+                            QStringList dataDirs = DesktopEntryIndex::defaultDataDirs(),
+                            QByteArray x11Display = {}, QByteArray waylandDisplay = {},
+                            QString swaySocket = {}, QObject* parent = nullptr);
+    ~LinuxWorkspace() override;
+
+    QList<RunningApplication> runningApplications() override;
+    void forceTerminate(const RunningApplication& app) override;
+    void terminate(const RunningApplication& app) override;
+    bool activate(const RunningApplication& app) override;
+    std::int32_t ownProcessIdentifier() const override;
+    void watchLaunches(const QSet<QString>& bundleIdentifiers) override;
+
+    // Whether endings arrive as events (pidfd) rather than at the next look.
+    bool watchesExitsAsEvents() const { return m_pidfdSupported; }
+    bool seesActivations() const;
+    DesktopEntryIndex& applications() { return m_index; }
+    QStringList watchedLaunchFiles() const { return m_execWatcher.watchedFiles(); }
+
+private:
+    struct Process {
+        std::uint64_t inode = 0;
+        std::uint64_t startTime = 0;
+        QString executable;
+        QByteArray commandLine;
+        std::optional<QString> id;
+        // Until then (seconds since boot) the process may still be becoming its program.
+        double youngUntil = 0;
+        std::uint64_t seenInScan = 0;
+    };
+
+    Process& current(const ProcessScanner::Entry& entry, QList<RunningApplication>& ended);
+    Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
+    void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
+    void identify(pid_t pid, Process& process);
+    void keepIdentity(pid_t pid, Process& process, const QString& id);
+    void forget(pid_t pid, QList<RunningApplication>& ended);
+    void exited(pid_t pid);
+    // `windowId` names the application when the process itself belongs to none.
+    void activated(pid_t pid, const std::optional<QString>& windowId = std::nullopt);
+    void toplevelActivated(const std::optional<QString>& appId);
+    void waylandActivated(pid_t pid, const std::optional<QString>& id);
+    pid_t newestProcessOf(const QString& id) const;
+    void connectWayland(const QByteArray& display, const QString& swaySocket);
+    void toplevelsStopped();
+    void watchX11Activations();
+    bool signal(pid_t pid, int signalNumber);
+    void connectX11(const QByteArray& display);
+    void updateLaunchWatches();
+
+    Logger& m_logger;
+    DesktopEntryIndex m_index;
+    AppIdResolver m_resolver;
+    ProcessScanner m_scanner;
+    ProcessExitWatcher m_exitWatcher;
+    ExecWatcher m_execWatcher;
+    QSet<QString> m_launchIds;
+    bool m_pidfdSupported = false;
+    std::unique_ptr<XcbSession> m_x11;
+    std::unique_ptr<ActiveWindowWatcher> m_activeWindows;
+    std::unique_ptr<WindowActivator> m_activator;
+    std::unique_ptr<WaylandConnection> m_wayland;
+    std::unique_ptr<ForeignToplevelWatcher> m_toplevels;
+    std::unique_ptr<SwayIpc> m_sway;
+    pid_t m_waylandActivePid = 0;
+    std::unordered_map<pid_t, Process> m_processes;
+    std::uint64_t m_scanCount = 0;
+};

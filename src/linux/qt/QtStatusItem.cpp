@@ -1,0 +1,33 @@
+#include "qt/QtStatusItem.h"
+
+#include <QCursor>
+
+bool QtStatusItem::isTrayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void QtStatusItem::show(const QIcon& icon, const QString& title) {
+    if (!m_tray) {
+        m_tray = std::make_unique<QSystemTrayIcon>();
+        // A StatusNotifierItem's Activate carries the click's position, which Qt drops; the
+        // pointer is still there. Every button opens the panel: there is no menu.
+        QObject::connect(m_tray.get(), &QSystemTrayIcon::activated, m_tray.get(),
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::DoubleClick)
+                                 return;
+                             notifyActivated(QCursor::pos());
+                         });
+    }
+    m_tray->setIcon(icon);
+    m_tray->setToolTip(title);
+    m_tray->show();
+}
+
+void QtStatusItem::setIcon(const QIcon& icon) {
+    if (m_tray)
+        m_tray->setIcon(icon);
+}
+
+QRect QtStatusItem::geometry() const {
+    return m_tray ? m_tray->geometry() : QRect();
+}

@@ -1,0 +1,85 @@
+#include "x11/LockOverlayWindow.h"
+
+#include "x11/X11OverlayHints.h"
+
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+
+namespace {
+
+xcb_connection_t* x11Connection() {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// A focused full-screen window outranks even "above" windows in several X11 window managers;
+// only a window the manager does not stack (override-redirect) stays on top of it. Such a window
+// is also on every desktop and never focused by the manager.
+Qt::WindowFlags overlayFlags() {
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                            Qt::WindowDoesNotAcceptFocus;
+    xcb_connection_t* connection = x11Connection();
+    const bool throughXWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (connection && X11OverlayHints::mayBypassWindowManager(
+                          X11OverlayHints::windowManagerName(connection), throughXWayland))
+        flags |= Qt::BypassWindowManagerHint;
+    return flags;
+}
+
+} // namespace
+
+LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen)
+    : m_engine(std::move(card.engine))
+    , m_window(std::make_unique<QQuickWindow>())
+    , m_model(std::move(card.model)) {
+    m_window->setFlags(overlayFlags());
+    m_window->setColor(Qt::transparent);
+    QSurfaceFormat format = m_window->format();
+    format.setAlphaBufferSize(8);
+    m_window->setFormat(format);
+    m_window->setTitle(QStringLiteral("Velmora"));
+    m_view = card.loadView(*m_window, m_model.get());
+    QObject::connect(m_window.get(), &QWindow::widthChanged, m_window.get(), [this] {
+        if (m_view)
+            m_view->setSize(m_window->size());
+    });
+    QObject::connect(m_window.get(), &QWindow::heightChanged, m_window.get(), [this] {
+        if (m_view)
+            m_view->setSize(m_window->size());
+    });
+    setGeometry(screen);
+    applyPlatformHints();
+    // A managed window asks to be full screen; an unmanaged one already covers it. Not
+    // showFullScreen(): that would also ask for the keyboard focus.
+    if (!m_window->flags().testFlag(Qt::BypassWindowManagerHint))
+        m_window->setWindowStates(Qt::WindowFullScreen);
+    m_window->show();
+}
+
+LockOverlayWindow::~LockOverlayWindow() {
+    // The view reads the model until it is gone.
+    m_view.reset();
+}
+
+void LockOverlayWindow::setGeometry(const QRect& screen) {
+    m_window->setGeometry(screen);
+    if (m_view)
+        m_view->setSize(screen.size());
+}
+
+void LockOverlayWindow::close() {
+    m_window->close();
+}
+
+void LockOverlayWindow::applyPlatformHints() {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    m_window->create();
+    const auto id = static_cast<xcb_window_t>(m_window->winId());
+    X11OverlayHints::keepOnEveryDesktop(connection, id);
+    X11OverlayHints::blurBehind(connection, id);
+}

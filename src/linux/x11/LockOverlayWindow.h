@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ports/OverlayCards.h"
+
+#include <QQuickWindow>
+#include <memory>
+
+class QQmlEngine;
+class QQuickItem;
+
+// One screen's lock overlay: a frameless window over the whole screen and above every other
+// window, full-screen ones included, on every desktop, showing the card it was given. Where the
+// window manager blurs behind windows (KWin), it asks for that. It never takes keyboard focus, so
+// typing goes on to the active application, and it keeps clicks from what lies beneath.
+class LockOverlayWindow : public OverlayWindow {
+public:
+    LockOverlayWindow(OverlayCard card, const QRect& screen);
+    ~LockOverlayWindow() override;
+
+    void setGeometry(const QRect& screen) override;
+    void close() override;
+
+    QQuickWindow& window() { return *m_window; }
+    // The card's view inside; null when it did not load.
+    QQuickItem* view() const { return m_view.get(); }
+
+private:
+    void applyPlatformHints();
+
+    // Declared first: goes last, after everything it made.
+    std::shared_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+    std::unique_ptr<QObject> m_model;
+    std::unique_ptr<QQuickItem> m_view;
+};
