@@ -1,12 +1,15 @@
 #include "BenchProcesses.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -57,4 +60,21 @@ int processCount() {
         name.toInt(&number);
         return number;
     }));
+}
+
+double residentMegabytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toDouble() * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+void settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

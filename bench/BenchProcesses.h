@@ -31,6 +31,10 @@ private:
 double percentile(const std::vector<double>& sorted, double percent);
 // How many processes /proc lists.
 int processCount();
+// This process's resident memory, from /proc/self/statm; 0 when unreadable.
+double residentMegabytes();
+// Runs the event loop and deferred deletions for a while, so windows render and freed ones go.
+void settle(int milliseconds);
 
 // Runs the event loop until the condition holds; false after the deadline.
 template <typename Condition> bool runUntil(Condition condition, int milliseconds) {

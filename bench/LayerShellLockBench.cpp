@@ -2,6 +2,7 @@
 // windows to the first frame committed on every output (the first lock makes the QML engine too),
 // resident and shared memory while locked, frames drawn while nothing changes, and memory after
 // 50 lock and unlock cycles.
+#include "BenchProcesses.h"
 #include "fakes/FakeAppIconSource.h"
 #include "overlay/LockCards.h"
 #include "support/OverlayModelGraph.h"
@@ -13,33 +14,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QQuickWindow>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int cycles = 50;
-
-double residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toDouble() * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
-void settle(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 struct Lock {
     std::vector<std::unique_ptr<OverlayWindow>> windows;

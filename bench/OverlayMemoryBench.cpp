@@ -1,6 +1,7 @@
 // Resident memory of the lock overlay: idle, with a card on each of two 1920x1080 screens, and
 // after 200 lock and unlock cycles. Runs on $DISPLAY when set, otherwise on Qt's offscreen
 // platform with two such screens.
+#include "BenchProcesses.h"
 #include "fakes/FakeAppIconSource.h"
 #include "overlay/LockCards.h"
 #include "qt/QtScreens.h"
@@ -13,30 +14,11 @@
 #include <QQuickWindow>
 #include <QTemporaryFile>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int cycles = 200;
-
-double residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toDouble() * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
-// Lets windows render and deferred deletions run.
-void settle(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 void useTwoOffscreenScreens(QTemporaryFile& config) {
     if (!qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -1,16 +1,9 @@
-#include "fakes/CapturingLogger.h"
 #include "fakes/FakeAppIconSource.h"
-#include "fakes/FakeNotifier.h"
-#include "fakes/FakeScheduler.h"
-#include "fakes/FakeVolumeSource.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedDrivesManager.h"
 #include "pickers/DrivePickerViewModel.h"
 #include "pickers/DrivePickerWindowController.h"
-#include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
 #include "settings/DriveSettingsViewModel.h"
+#include "support/DriveMonitorRig.h"
 #include "support/ViewRenderer.h"
 
 #include <QGuiApplication>
@@ -21,17 +14,9 @@
 
 namespace {
 
-struct Kit {
-    MemoryStore store;
-    CapturingLogger logger;
-    FakeScheduler scheduler;
-    FakeVolumeSource volumes;
-    FakeNotifier notifier;
+struct Kit : DriveMonitorRig<> {
     FakeAppIconSource icons;
-    Defaults defaults{store, logger};
     LanguageManager language{defaults, scheduler, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    DriveMonitorService monitor{{scheduler, notifier, volumes, drives, defaults, logger}};
 };
 
 // List rows belong to their view only through the item tree, so findChildren misses them.
@@ -127,7 +112,7 @@ private slots:
                 return renderer;
             };
             DrivePickerViewModel picker(kit.volumes, kit.drives);
-            DriveSettingsViewModel tab({kit.drives, kit.monitor, {}});
+            DriveSettingsViewModel tab({kit.drives, kit.driveMonitor, {}});
             QVERIFY(render(pickerUrl, {480, 360}, &picker, "drive-picker-empty", "emptyState", 1));
             QVERIFY(render(tabUrl, {520, 430}, &tab, "drives-tab-empty", "emptyState", 1));
 

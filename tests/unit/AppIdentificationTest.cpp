@@ -1,5 +1,8 @@
+#include "fakes/CapturingLogger.h"
 #include "process/AppIdResolver.h"
 #include "process/ProcessFiles.h"
+#include "support/DesktopEntryTree.h"
+#include "xdg/ApplicationScanner.h"
 #include "xdg/DesktopEntry.h"
 #include "xdg/DesktopEntryIndex.h"
 
@@ -172,6 +175,28 @@ private slots:
         QCOMPARE(index.idForWindowClass(QStringLiteral("foot")), QStringLiteral("term"));
         QCOMPARE(index.idForWindowClass(QStringLiteral("unknown")), std::nullopt);
         QCOMPARE(index.idForWindowClass(QString()), std::nullopt);
+    }
+
+    // The resolver and the picker read one walk: the same entry stands for an ID in both, and
+    // an entry too large to read hides the later one without being an application itself.
+    void resolverAndPickerAgreeOnWhichEntryStands() {
+        DesktopEntryTree tree;
+        tree.write(tree.home(), QStringLiteral("org.example.Editor.desktop"),
+                   QStringLiteral("Type=Application\nExec=sh\nName=Editor"));
+        tree.app(tree.system(), QStringLiteral("org.example.Editor"), QStringLiteral("Old"));
+        tree.app(tree.home(), QStringLiteral("org.example.Big"), QStringLiteral("Big"),
+                 QStringLiteral("Comment=") + QString(1 << 20, u'x'));
+        tree.app(tree.system(), QStringLiteral("org.example.Big"), QStringLiteral("Big"));
+
+        CapturingLogger logger;
+        const QList<AppInfo> apps = ApplicationScanner(logger, tree.dataDirs()).scan({}, {});
+        QCOMPARE(apps.size(), 1);
+        QCOMPARE(apps.first().name, QStringLiteral("Editor"));
+        DesktopEntryIndex index(tree.dataDirs());
+        const QString sh = DesktopEntryIndex::canonicalProgram(QStringLiteral("sh"));
+        QCOMPARE(index.idForProgram(sh, {}), QStringLiteral("org.example.Editor"));
+        QVERIFY(index.contains(QStringLiteral("org.example.Big")));
+        QCOMPARE(index.launchFiles(QStringLiteral("org.example.Big")), QStringList());
     }
 };
 

@@ -1,14 +1,7 @@
 #include "services/AppMonitorService.h"
-#include "fakes/CapturingLogger.h"
-#include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayState.h"
-#include "fakes/FakeScheduler.h"
-#include "fakes/FakeVolumeSource.h"
 #include "fakes/FakeWorkspace.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedDrivesManager.h"
-#include "services/DriveMonitorService.h"
+#include "support/DriveMonitorRig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -21,15 +14,7 @@ const QString viewerID = QStringLiteral("org.example.Viewer");
 
 // A fresh graph of services on fakes: one drive "Vault", not mounted, and the editor requiring
 // it. Monitoring starts with whatever is running at that moment.
-struct Fixture {
-    MemoryStore store;
-    CapturingLogger logger;
-    Defaults defaults{store, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    FakeVolumeSource volumes;
-    FakeScheduler scheduler;
-    FakeNotifier notifier;
-    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
+struct Fixture : DriveMonitorRig<> {
     FakeWorkspace workspace;
     FakeOverlayState overlay;
     std::unique_ptr<AppMonitorService> monitor;

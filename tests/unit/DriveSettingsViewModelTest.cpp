@@ -1,33 +1,19 @@
 #include "settings/DriveSettingsViewModel.h"
-#include "fakes/CapturingLogger.h"
-#include "fakes/FakeNotifier.h"
-#include "fakes/FakeScheduler.h"
-#include "fakes/FakeVolumeSource.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedDrivesManager.h"
-#include "services/DriveMonitorService.h"
+#include "support/DriveMonitorRig.h"
 
 #include <QtTest>
 
 class DriveSettingsViewModelTest : public QObject {
     Q_OBJECT
 
-    MemoryStore store;
-    CapturingLogger logger;
-    FakeVolumeSource volumes;
-    FakeScheduler scheduler;
-    FakeNotifier notifier;
-    std::unique_ptr<Defaults> defaults;
-    std::unique_ptr<ProtectedDrivesManager> drives;
-    std::unique_ptr<DriveMonitorService> monitor;
+    std::unique_ptr<DriveMonitorRig<>> rig;
     std::unique_ptr<DriveSettingsViewModel> model;
     QList<QWindow*> pickerOpenedOver;
 
     QVariantMap row(int position) const { return model->rows().at(position).toMap(); }
     QStringList names() const {
         QStringList result;
-        for (const ProtectedDrive& drive : drives->drives())
+        for (const ProtectedDrive& drive : rig->drives.drives())
             result.append(drive.name);
         return result;
     }
@@ -41,26 +27,23 @@ class DriveSettingsViewModelTest : public QObject {
 
 private slots:
     void init() {
-        store = MemoryStore();
-        volumes = FakeVolumeSource();
         pickerOpenedOver.clear();
-        defaults = std::make_unique<Defaults>(store, logger);
-        drives = std::make_unique<ProtectedDrivesManager>(*defaults, logger);
-        monitor = std::make_unique<DriveMonitorService>(DriveMonitorService::Dependencies{
-            scheduler, notifier, volumes, *drives, *defaults, logger});
+        model.reset();
+        rig = std::make_unique<DriveMonitorRig<>>();
         model = std::make_unique<DriveSettingsViewModel>(DriveSettingsViewModel::Dependencies{
-            *drives, *monitor, [this](QWindow* parent) { pickerOpenedOver.append(parent); }});
+            rig->drives, rig->driveMonitor,
+            [this](QWindow* parent) { pickerOpenedOver.append(parent); }});
     }
 
     // Fill needs switched on and mounted, colour and dot follow mounted; the UUID line only
     // when there is one. Rows ask when they appear, then at every poll.
     void rowsFollowEachStateAndEveryPoll() {
-        volumes.mount("Key", "AAAA-1111");
-        volumes.mount("Loose");
-        drives->addDrive("Key", "/media/user/Key", QStringLiteral("AAAA-1111"));
-        drives->addDrive("Away", "/media/user/Away", QStringLiteral("BBBB-2222"));
-        drives->addDrive("Loose", "/media/user/Loose", std::nullopt);
-        drives->toggleDrive(drives->drives().at(2));
+        rig->volumes.mount("Key", "AAAA-1111");
+        rig->volumes.mount("Loose");
+        rig->drives.addDrive("Key", "/media/user/Key", QStringLiteral("AAAA-1111"));
+        rig->drives.addDrive("Away", "/media/user/Away", QStringLiteral("BBBB-2222"));
+        rig->drives.addDrive("Loose", "/media/user/Loose", std::nullopt);
+        rig->drives.toggleDrive(rig->drives.drives().at(2));
         QCOMPARE(flag(0, "isMounted"), false); // not asked before the view shows
 
         model->viewAppeared();
@@ -82,30 +65,30 @@ private slots:
         }
 
         // Unplugged: the row turns at the monitor's next poll, not before.
-        monitor->startPolling();
-        volumes.unmountAll();
+        rig->driveMonitor.startPolling();
+        rig->volumes.unmountAll();
         QCOMPARE(text(0, "dotTone"), QStringLiteral("success"));
-        scheduler.advance(5);
+        rig->scheduler.advance(5);
         QCOMPARE(text(0, "dotTone"), QStringLiteral("error"));
         // A row that appears asks at once.
-        volumes.mount("New", "CCCC-3333");
-        drives->addDrive("New", "/media/user/New", QStringLiteral("CCCC-3333"));
+        rig->volumes.mount("New", "CCCC-3333");
+        rig->drives.addDrive("New", "/media/user/New", QStringLiteral("CCCC-3333"));
         QCOMPARE(flag(3, "isMounted"), true);
     }
 
     // The switch and the trash act on the drive their row shows, wherever it now stands.
     void switchAndTrashNameTheirDrive() {
         for (const char* name : {"A", "B", "C"})
-            drives->addDrive(name, QStringLiteral("/media/user/") + name, std::nullopt);
+            rig->drives.addDrive(name, QStringLiteral("/media/user/") + name, std::nullopt);
         const QString b = idOf(1);
         const QString c = idOf(2);
-        drives->removeDrive(drives->drives().at(0));
+        rig->drives.removeDrive(rig->drives.drives().at(0));
         model->toggleDrive(b);
-        QCOMPARE(drives->drives().at(0).isEnabled, false);
-        QCOMPARE(drives->drives().at(1).isEnabled, true);
+        QCOMPARE(rig->drives.drives().at(0).isEnabled, false);
+        QCOMPARE(rig->drives.drives().at(1).isEnabled, true);
         model->removeDrive(c);
         QCOMPARE(names(), QStringList{"B"});
-        QCOMPARE(logger.lines.last(), QStringLiteral("[Velmora] Removed protected drive: C"));
+        QCOMPARE(rig->logger.lines.last(), QStringLiteral("[Velmora] Removed protected drive: C"));
 
         model->addDrive(nullptr);
         QCOMPARE(pickerOpenedOver, QList<QWindow*>{nullptr});
@@ -114,7 +97,7 @@ private slots:
     // Click, Shift-click and Ctrl-click choose rows; Delete removes exactly those.
     void deletesTheSelectedRows() {
         for (const char* name : {"A", "B", "C", "D", "E"})
-            drives->addDrive(name, QStringLiteral("/media/user/") + name, std::nullopt);
+            rig->drives.addDrive(name, QStringLiteral("/media/user/") + name, std::nullopt);
         model->clickRow(1, Qt::NoModifier);
         model->clickRow(3, Qt::ShiftModifier);
         model->clickRow(2, Qt::ControlModifier);

@@ -1,19 +1,12 @@
 #include "services/OverlayWindowService.h"
-#include "fakes/CapturingLogger.h"
 #include "fakes/FakeKeyMonitor.h"
-#include "fakes/FakeNotifier.h"
 #include "fakes/FakeOverlayState.h"
 #include "fakes/FakeOverlayWindows.h"
-#include "fakes/FakeScheduler.h"
 #include "fakes/FakeScreens.h"
 #include "fakes/FakeSelfActivation.h"
-#include "fakes/FakeVolumeSource.h"
 #include "fakes/FakeWorkspace.h"
-#include "fakes/MemoryStore.h"
-#include "model/Defaults.h"
-#include "model/ProtectedDrivesManager.h"
 #include "services/AppMonitorService.h"
-#include "services/DriveMonitorService.h"
+#include "support/DriveMonitorRig.h"
 
 #include <QtTest>
 
@@ -21,15 +14,7 @@ namespace {
 
 const QString editorID = QStringLiteral("org.example.Editor");
 
-struct Fixture {
-    MemoryStore store;
-    CapturingLogger logger;
-    Defaults defaults{store, logger};
-    ProtectedDrivesManager drives{defaults, logger};
-    FakeVolumeSource volumes;
-    FakeScheduler scheduler;
-    FakeNotifier notifier;
-    DriveMonitorService driveMonitor{{scheduler, notifier, volumes, drives, defaults, logger}};
+struct Fixture : DriveMonitorRig<> {
     FakeWorkspace workspace;
     FakeOverlayState noOverlay;
     AppMonitorService appMonitor{workspace,    scheduler, defaults, drives,

@@ -75,20 +75,11 @@ PortalHotKeyBackend::~PortalHotKeyBackend() {
 
 std::optional<QString> PortalHotKeyBackend::triggerFor(quint32 carbonKeyCode,
                                                        quint32 carbonModifiers) {
-    const auto key = X11KeySymbols::keyNameForCarbonKeyCode(carbonKeyCode);
-    if (!key)
-        return std::nullopt;
-    QStringList parts;
-    if (carbonModifiers & ModifierFlags::command)
-        parts << QStringLiteral("CTRL");
-    if (carbonModifiers & ModifierFlags::option)
-        parts << QStringLiteral("ALT");
-    if (carbonModifiers & ModifierFlags::shift)
-        parts << QStringLiteral("SHIFT");
-    if (carbonModifiers & ModifierFlags::control)
-        parts << QStringLiteral("LOGO");
-    parts << *key;
-    return parts.join(QLatin1Char('+'));
+    return X11KeySymbols::shortcutText(carbonKeyCode, carbonModifiers,
+                                       {{ModifierFlags::command, "CTRL"},
+                                        {ModifierFlags::option, "ALT"},
+                                        {ModifierFlags::shift, "SHIFT"},
+                                        {ModifierFlags::control, "LOGO"}});
 }
 
 std::optional<HotKeyBackend::Handle> PortalHotKeyBackend::registerHotKey(quint32 carbonKeyCode,

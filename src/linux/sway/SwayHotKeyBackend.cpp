@@ -38,20 +38,11 @@ SwayHotKeyBackend::~SwayHotKeyBackend() {
 }
 
 std::optional<QString> SwayHotKeyBackend::comboFor(quint32 carbonKeyCode, quint32 carbonModifiers) {
-    const auto key = X11KeySymbols::keyNameForCarbonKeyCode(carbonKeyCode);
-    if (!key)
-        return std::nullopt;
-    QStringList parts;
-    if (carbonModifiers & ModifierFlags::command)
-        parts << QStringLiteral("Ctrl");
-    if (carbonModifiers & ModifierFlags::option)
-        parts << QStringLiteral("Alt");
-    if (carbonModifiers & ModifierFlags::control)
-        parts << QStringLiteral("Mod4");
-    if (carbonModifiers & ModifierFlags::shift)
-        parts << QStringLiteral("Shift");
-    parts << *key;
-    return parts.join(QLatin1Char('+'));
+    return X11KeySymbols::shortcutText(carbonKeyCode, carbonModifiers,
+                                       {{ModifierFlags::command, "Ctrl"},
+                                        {ModifierFlags::option, "Alt"},
+                                        {ModifierFlags::control, "Mod4"},
+                                        {ModifierFlags::shift, "Shift"}});
 }
 
 std::optional<HotKeyBackend::Handle> SwayHotKeyBackend::registerHotKey(quint32 carbonKeyCode,

@@ -3,6 +3,8 @@
 #include "hotkey/Key.h"
 #include "hotkey/ModifierFlags.h"
 
+#include <QStringList>
+
 #include <X11/XF86keysym.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -114,4 +116,19 @@ std::optional<QString> X11KeySymbols::keyNameForCarbonKeyCode(quint32 carbonKeyC
     if (!name)
         return std::nullopt;
     return QString::fromLatin1(name);
+}
+
+std::optional<QString>
+X11KeySymbols::shortcutText(quint32 carbonKeyCode, quint32 carbonModifiers,
+                            std::initializer_list<ModifierName> modifierNames) {
+    const auto key = keyNameForCarbonKeyCode(carbonKeyCode);
+    if (!key)
+        return std::nullopt;
+    QStringList parts;
+    for (const ModifierName& modifier : modifierNames) {
+        if (carbonModifiers & modifier.carbonFlag)
+            parts << QLatin1String(modifier.name);
+    }
+    parts << *key;
+    return parts.join(QLatin1Char('+'));
 }

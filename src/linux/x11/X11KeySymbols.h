@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <initializer_list>
 #include <optional>
 
 // The X keysym that stands for a stored (macOS) key code, so a grab can find the key whatever
@@ -15,4 +16,14 @@ public:
     static quint16 modifierMaskForCarbonFlags(quint32 carbonFlags);
     // The key's name as shortcut services write it ("u", "F5", "Return"); none as above.
     static std::optional<QString> keyNameForCarbonKeyCode(quint32 carbonKeyCode);
+
+    // A shortcut service's word for one Carbon modifier flag.
+    struct ModifierName {
+        quint32 carbonFlag;
+        const char* name;
+    };
+    // "Ctrl+Alt+u": the names of the modifiers set, in the order the service writes them, then the
+    // key's name; none as above.
+    static std::optional<QString> shortcutText(quint32 carbonKeyCode, quint32 carbonModifiers,
+                                               std::initializer_list<ModifierName> modifierNames);
 };

@@ -1,26 +1,12 @@
 #include "xdg/ApplicationScanner.h"
 
 #include "ports/Logger.h"
-#include "xdg/DesktopEntry.h"
 
 #include <QCollator>
-#include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <algorithm>
 
 namespace {
-
-const QString desktopSuffix = QStringLiteral(".desktop");
-// Larger files are not desktop entries anyone wrote by hand; reading them would stall the list.
-constexpr qint64 maximumEntrySize = 1 << 20;
-
-std::optional<DesktopEntry> readEntry(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumEntrySize)
-        return std::nullopt;
-    return DesktopEntry::parse(file.readAll());
-}
 
 // The value of `key` in the first localised variant present, else empty.
 QString localizedValue(const DesktopEntry& entry, const QString& key, const QStringList& suffixes) {
@@ -42,6 +28,19 @@ void addList(QStringList& names, const QString& list) {
         addName(names, item.trimmed());
 }
 
+// The names a search matches: `names` first, then the generic names and the keywords.
+QStringList searchNamesOf(const DesktopEntry& entry, const QStringList& names,
+                          const QStringList& suffixes) {
+    QStringList searchNames;
+    for (const QString& name : names)
+        addName(searchNames, name);
+    addName(searchNames, entry.value(QStringLiteral("GenericName")));
+    addName(searchNames, localizedValue(entry, QStringLiteral("GenericName"), suffixes));
+    addList(searchNames, entry.value(QStringLiteral("Keywords")));
+    addList(searchNames, localizedValue(entry, QStringLiteral("Keywords"), suffixes));
+    return searchNames;
+}
+
 // The set's textual form in the log: ["a", "b"].
 QString describe(const QStringList& names) {
     QStringList quoted;
@@ -54,60 +53,40 @@ QString describe(const QStringList& names) {
 
 ApplicationScanner::ApplicationScanner(Logger& logger, QStringList dataDirs)
     : m_logger(logger)
-    , m_dataDirs(std::move(dataDirs)) {}
+    , m_walk(std::move(dataDirs)) {}
 
 QList<AppInfo> ApplicationScanner::scan(const QSet<QString>& excluded,
                                         const QString& localeName) const {
     const QStringList suffixes = localeSuffixes(localeName);
-    QSet<QString> seen;
     QList<AppInfo> found;
-    for (const QString& dataDir : m_dataDirs)
-        scanFolder(dataDir + QStringLiteral("/applications"), excluded, suffixes, seen, found);
+    for (const DesktopEntryWalk::File& file : m_walk.files()) {
+        if (excluded.contains(file.id))
+            continue;
+        if (std::optional<AppInfo> app = appFor(file, suffixes))
+            found.append(std::move(*app));
+    }
     sortByName(found, localeName);
     return found;
 }
 
-void ApplicationScanner::scanFolder(const QString& folder, const QSet<QString>& excluded,
-                                    const QStringList& suffixes, QSet<QString>& seen,
-                                    QList<AppInfo>& found) const {
-    // An unreadable or missing folder lists nothing.
-    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
-    for (const QString& fileName : names) {
-        if (!fileName.endsWith(desktopSuffix, Qt::CaseSensitive))
-            continue;
-        const QString id = fileName.chopped(desktopSuffix.size());
-        // The first folder's entry decides, even when it hides the application.
-        if (seen.contains(id))
-            continue;
-        seen.insert(id);
-        if (excluded.contains(id))
-            continue;
-        const QString path = folder + u'/' + fileName;
-        const std::optional<DesktopEntry> entry = readEntry(path);
-        if (!entry || !entry->isApplication() || entry->isHiddenFromUser())
-            continue;
-        const QString displayName = entry->value(QStringLiteral("Name"));
-        if (displayName.isEmpty())
-            continue;
-        const QString localizedName = localizedValue(*entry, QStringLiteral("Name"), suffixes);
+std::optional<AppInfo> ApplicationScanner::appFor(const DesktopEntryWalk::File& file,
+                                                  const QStringList& suffixes) const {
+    const std::optional<DesktopEntry> entry = DesktopEntryWalk::read(file.path);
+    if (!entry || !entry->isApplication() || entry->isHiddenFromUser())
+        return std::nullopt;
+    const QString displayName = entry->value(QStringLiteral("Name"));
+    if (displayName.isEmpty())
+        return std::nullopt;
+    const QString localizedName = localizedValue(*entry, QStringLiteral("Name"), suffixes);
 
-        QStringList searchNames;
-        addName(searchNames, id);
-        addName(searchNames, displayName);
-        addName(searchNames, localizedName);
-        addName(searchNames, entry->value(QStringLiteral("GenericName")));
-        addName(searchNames, localizedValue(*entry, QStringLiteral("GenericName"), suffixes));
-        addList(searchNames, entry->value(QStringLiteral("Keywords")));
-        addList(searchNames, localizedValue(*entry, QStringLiteral("Keywords"), suffixes));
-
-        m_logger.log(
-            QStringLiteral("[Velmora] App: %1 | display=%2 | spotlight=%3 | searchNames=%4")
-                .arg(id, displayName,
-                     localizedName.isEmpty() ? QStringLiteral("nil") : localizedName,
-                     describe(searchNames)));
-        found.append(
-            AppInfo{id, localizedName.isEmpty() ? displayName : localizedName, path, searchNames});
-    }
+    const QStringList searchNames =
+        searchNamesOf(*entry, {file.id, displayName, localizedName}, suffixes);
+    m_logger.log(QStringLiteral("[Velmora] App: %1 | display=%2 | spotlight=%3 | searchNames=%4")
+                     .arg(file.id, displayName,
+                          localizedName.isEmpty() ? QStringLiteral("nil") : localizedName,
+                          describe(searchNames)));
+    return AppInfo{file.id, localizedName.isEmpty() ? displayName : localizedName, file.path,
+                   searchNames};
 }
 
 QStringList ApplicationScanner::localeSuffixes(const QString& localeName) {

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "ports/InstalledApplications.h"
+#include "xdg/DesktopEntryWalk.h"
 
 #include <QStringList>
 
 class Logger;
 
-// Lists the installed applications a user may choose from: the direct ".desktop" entries of each
-// data folder's "applications" folder, in the folders' order. An ID met again in a later folder
-// is the same application and the earlier entry stands for it.
+// Lists the installed applications a user may choose from: the entries DesktopEntryWalk finds
+// that are applications shown to the user and have a name.
 class ApplicationScanner : public InstalledApplications {
 public:
     // `dataDirs` as $XDG_DATA_HOME followed by $XDG_DATA_DIRS.
@@ -24,9 +24,9 @@ public:
     static void sortByName(QList<AppInfo>& apps, const QString& localeName);
 
 private:
-    void scanFolder(const QString& folder, const QSet<QString>& excluded,
-                    const QStringList& suffixes, QSet<QString>& seen, QList<AppInfo>& found) const;
+    std::optional<AppInfo> appFor(const DesktopEntryWalk::File& file,
+                                  const QStringList& suffixes) const;
 
     Logger& m_logger;
-    QStringList m_dataDirs;
+    DesktopEntryWalk m_walk;
 };

@@ -1,28 +1,20 @@
 #include "xdg/DesktopEntryIndex.h"
 
-#include "xdg/DesktopEntry.h"
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
 
-constexpr qint64 maximumEntrySize = 1 << 20;
 // Bounds the memory a stream of odd program names can take.
 constexpr qsizetype maximumRememberedPrograms = 4096;
 const QString desktopSuffix = QStringLiteral(".desktop");
-
-QString applicationsFolder(const QString& dataDir) {
-    return dataDir + QStringLiteral("/applications");
-}
 
 } // namespace
 
 DesktopEntryIndex::DesktopEntryIndex(QStringList dataDirs, QObject* parent)
     : QObject(parent)
-    , m_dataDirs(std::move(dataDirs)) {
+    , m_walk(std::move(dataDirs)) {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
         m_stale = true;
         emit changed();
@@ -46,8 +38,8 @@ QStringList DesktopEntryIndex::defaultDataDirs() {
 
 QString DesktopEntryIndex::idForFile(const QString& path) const {
     QString relative = QFileInfo(path).fileName();
-    for (const QString& dataDir : m_dataDirs) {
-        const QString prefix = applicationsFolder(dataDir) + QLatin1Char('/');
+    for (const QString& dataDir : m_walk.dataDirs()) {
+        const QString prefix = DesktopEntryWalk::applicationsFolder(dataDir) + QLatin1Char('/');
         if (path.startsWith(prefix)) {
             relative = path.mid(prefix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
             break;
@@ -137,31 +129,14 @@ void DesktopEntryIndex::rebuildIfStale() {
     m_canonicalPrograms.clear();
     m_idsByWindowClass.clear();
     m_idsByProgramName.clear();
-    for (const QString& dataDir : m_dataDirs)
-        addFolder(applicationsFolder(dataDir));
+    for (const DesktopEntryWalk::File& file : m_walk.files())
+        addEntry(file.id, file.path);
     watchFolders();
-}
-
-void DesktopEntryIndex::addFolder(const QString& folder) {
-    const QDir dir(folder);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Readable, QDir::Name);
-    for (const QString& name : names) {
-        if (!name.endsWith(desktopSuffix))
-            continue;
-        const QString id = name.chopped(desktopSuffix.size());
-        // An ID already seen belongs to an earlier folder, which wins even when it hides the entry.
-        if (m_programsById.contains(id))
-            continue;
-        addEntry(id, dir.filePath(name));
-    }
 }
 
 void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
     m_programsById.insert(id, {});
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumEntrySize)
-        return;
-    const auto entry = DesktopEntry::parse(file.read(maximumEntrySize));
+    const auto entry = DesktopEntryWalk::read(path);
     if (!entry || !entry->isApplication() || entry->isHiddenFromUser())
         return;
     QStringList& programs = m_programsById[id];
@@ -191,8 +166,8 @@ void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
 void DesktopEntryIndex::watchFolders() {
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
-    for (const QString& dataDir : m_dataDirs) {
-        const QString folder = applicationsFolder(dataDir);
+    for (const QString& dataDir : m_walk.dataDirs()) {
+        const QString folder = DesktopEntryWalk::applicationsFolder(dataDir);
         if (QFileInfo(folder).isDir())
             m_watcher.addPath(folder);
         else if (QFileInfo(dataDir).isDir())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xdg/DesktopEntryWalk.h"
+
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
@@ -8,7 +10,7 @@
 
 // Which installed application runs which program. Built on first use and rebuilt after an
 // applications folder changed; an ID found again in a later data folder is the same application,
-// so the first one wins.
+// so the first one wins (see DesktopEntryWalk).
 class DesktopEntryIndex : public QObject {
     Q_OBJECT
 
@@ -47,11 +49,10 @@ private:
     };
 
     void rebuildIfStale();
-    void addFolder(const QString& folder);
     void addEntry(const QString& id, const QString& path);
     void watchFolders();
 
-    QStringList m_dataDirs;
+    DesktopEntryWalk m_walk;
     QFileSystemWatcher m_watcher;
     bool m_stale = true;
     QHash<QString, QStringList> m_programsById;
