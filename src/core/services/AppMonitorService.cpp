@@ -1,12 +1,12 @@
 #include "services/AppMonitorService.h"
 
 #include "model/Defaults.h"
+#include "model/NeverProtectedList.h"
 #include "model/ProtectedDrivesManager.h"
 #include "ports/Logger.h"
 #include "ports/OverlayState.h"
 #include "ports/Workspace.h"
 #include "services/DriveMonitorService.h"
-#include "services/SafetyManager.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ void AppMonitorService::startMonitoring() {
 void AppMonitorService::refreshLaunchWatches() {
     QSet<QString> watched;
     for (const ProtectedApp& app : m_defaults.protectedApps()) {
-        if (app.isEnabled && !SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
+        if (app.isEnabled && !NeverProtectedList::contains(app.bundleIdentifier))
             watched.insert(app.bundleIdentifier);
     }
     m_workspace.watchLaunches(watched);
@@ -82,7 +82,7 @@ void AppMonitorService::handleActivate(const RunningApplication& app) {
     if (!app.bundleIdentifier)
         return;
     const QString& bundleID = *app.bundleIdentifier;
-    if (SafetyManager::systemBlacklist().contains(bundleID))
+    if (NeverProtectedList::contains(bundleID))
         return;
     const auto record = eligibleRecord(bundleID);
     if (!record)
@@ -130,7 +130,7 @@ void AppMonitorService::handleLaunchSeen() {
 // only spare the user a second report. Otherwise activation, which often comes first, or a card
 // already up would let a launch through.
 void AppMonitorService::handleNewProcess(const RunningApplication& app, const QString& bundleID) {
-    if (SafetyManager::systemBlacklist().contains(bundleID))
+    if (NeverProtectedList::contains(bundleID))
         return;
     const auto record = eligibleRecord(bundleID);
     if (!record)
