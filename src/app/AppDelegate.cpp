@@ -16,12 +16,16 @@
 
 namespace {
 
-bool isRunning(Workspace& workspace, const QString& bundleIdentifier) {
-    for (const RunningApplication& running : workspace.runningApplications()) {
-        if (running.bundleIdentifier == bundleIdentifier)
-            return true;
+MenuBarController::IconState trayIconOf(EnforcementService::IconState state) {
+    switch (state) {
+    case EnforcementService::IconState::idle:
+        return MenuBarController::IconState::idle;
+    case EnforcementService::IconState::active:
+        return MenuBarController::IconState::active;
+    case EnforcementService::IconState::locked:
+        return MenuBarController::IconState::locked;
     }
-    return false;
+    return MenuBarController::IconState::idle;
 }
 
 } // namespace
@@ -47,6 +51,7 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
                  ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+    , m_enforcement({ports.scheduler, ports.workspace, m_apps, m_driveMonitor, m_overlays})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
                     [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
@@ -66,6 +71,10 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     };
     m_quit.quitReason = [self] {
         return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
+    };
+    m_enforcement.onIconState = [self](EnforcementService::IconState state) {
+        if (self)
+            self->setIcon(trayIconOf(state));
     };
 }
 
@@ -112,7 +121,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {
         if (self)
-            self->handlePanic();
+            self->m_enforcement.handlePanic();
     };
     // Where no global key can be had, `velmora --panic` bound in the desktop's own shortcuts
     // takes the same path.
@@ -127,12 +136,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 11.
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
-            self->handleDetection(app);
+            self->m_enforcement.handleDetection(app);
     };
     // 12.
     m_overlays.onUnlocked = [self](const QString&, const QString&) {
         if (self)
-            self->handleUnlock();
+            self->m_enforcement.handleUnlock();
     };
     // 13.
     m_driveMonitor.startPolling();
@@ -143,11 +152,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 15.
     m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
         if (self)
-            self->handleDriveMounted(drive);
+            self->m_enforcement.handleDriveMounted(drive);
     };
     m_driveMonitor.onRequiredDriveUnmounted = [self](const ProtectedDrive& drive) {
         if (self)
-            self->handleDriveUnmounted(drive);
+            self->m_enforcement.handleDriveUnmounted(drive);
     };
     // An unplugged drive locks at once, not one interval later.
     m_ports.mountChanges.setHandler([self] {
@@ -233,49 +242,6 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
 void AppDelegate::setIcon(MenuBarController::IconState state) {
     m_menuBar.setIconState(state);
     m_menuBar.updateIcon();
-}
-
-void AppDelegate::handlePanic() {
-    m_overlays.hide(OverlayDismissReason::cancelled);
-    setIcon(MenuBarController::IconState::idle);
-}
-
-// The card is raised on the next pass of the event loop, so the monitor's kill, which follows
-// this report, never waits for the card's window to be made.
-void AppDelegate::handleDetection(const ProtectedApp& app) {
-    m_ports.scheduler.runLater([self = QPointer<AppDelegate>(this), app] {
-        if (!self || self->m_driveMonitor.isRequiredDriveAvailable(app))
-            return;
-        self->m_overlays.showDriveRequired(app);
-        self->setIcon(MenuBarController::IconState::locked);
-    });
-}
-
-void AppDelegate::handleUnlock() {
-    setIcon(MenuBarController::IconState::active);
-}
-
-void AppDelegate::handleDriveMounted(const ProtectedDrive& drive) {
-    if (!m_overlays.isShowing())
-        return;
-    const std::optional<ProtectedApp>& covered = m_overlays.currentApp();
-    if (!covered || covered->requiredDriveID != drive.id)
-        return;
-    m_overlays.hide(OverlayDismissReason::driveAvailable);
-    setIcon(MenuBarController::IconState::active);
-}
-
-// At most one overlay per unmount: for the first enabled app requiring the drive that runs.
-void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
-    for (const ProtectedApp& app : m_apps.apps()) {
-        if (!app.isEnabled || app.requiredDriveID != drive.id)
-            continue;
-        if (!isRunning(m_ports.workspace, app.bundleIdentifier))
-            continue;
-        m_overlays.showDriveRequired(app);
-        setIcon(MenuBarController::IconState::locked);
-        return;
-    }
 }
 
 // A launcher (or a second copy) brings up the settings, which also serves desktops without a tray.

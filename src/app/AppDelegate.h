@@ -11,6 +11,7 @@
 #include "ports/UpdateWindow.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
+#include "services/EnforcementService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
 #include "services/OverlayWindowService.h"
@@ -68,11 +69,6 @@ private:
     void startUpdater();
     void createSettingsWindowController();
 
-    void handlePanic();
-    void handleDetection(const ProtectedApp& app);
-    void handleUnlock();
-    void handleDriveMounted(const ProtectedDrive& drive);
-    void handleDriveUnmounted(const ProtectedDrive& drive);
     // A launcher or a second copy asked the program to come forward.
     void handleApplicationActivate();
 
@@ -92,6 +88,7 @@ private:
     AppMonitorService m_appMonitor;
     std::unique_ptr<MenuBarWindows> m_menuBarWindows;
     MenuBarController m_menuBar;
+    EnforcementService m_enforcement;
     std::unique_ptr<SafetyManager> m_safety;
     LoginItemService m_loginItems;
     std::unique_ptr<UpdateWindow> m_updateWindow;
