@@ -78,78 +78,106 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     };
 }
 
+// The order is fixed: each step may use what the ones before it made (the settings' General tab
+// asks the updater), and the handlers of enforcement are in place before the monitors they listen
+// to start.
 void AppDelegate::applicationDidFinishLaunching() {
-    // 1. The language manager was made with the delegate, so every text is already translated.
-    // 2. A second copy brings the first forward, then quits without asking for authentication.
+    // The language manager was made with the delegate, so every text is already translated.
     if (isAnotherInstanceRunning()) {
-        m_ports.logger.log(QStringLiteral("[Velmora] Velmora is already running; bringing the "
-                                          "running copy forward and quitting"));
-        m_quit.setBypassQuitPassword();
-        QPointer<AppDelegate> self(this);
-        m_ports.applicationBus.activateRunningCopy([self] {
-            if (self)
-                self->requestTermination();
-        });
+        handOverToRunningCopy();
         return;
     }
     logDriveStates();
-    // 3. Power-off and log-out never wait for the quit prompt.
-    QPointer<AppDelegate> self(this);
-    m_ports.powerEvents.onPowerOff([self] {
+    skipQuitPromptAtPowerOff();
+    // The tray icon, and the session-bus name that reaches the program without a tray.
+    m_menuBar.setup();
+    publishOnSessionBus();
+    installQuitShortcut();
+    startUpdater();
+    reportDamagedSettings();
+    m_onboarding.showIfNeeded();
+    installPanicRoutes();
+    // The window itself is made on the first request.
+    createSettingsWindowController();
+    reportDetectionsToEnforcement();
+    m_driveMonitor.startPolling();
+    startAppMonitor();
+    reportDrivesToEnforcement();
+}
+
+// A second copy brings the first forward, then quits without asking for authentication.
+void AppDelegate::handOverToRunningCopy() {
+    m_ports.logger.log(QStringLiteral("[Velmora] Velmora is already running; bringing the "
+                                      "running copy forward and quitting"));
+    m_quit.setBypassQuitPassword();
+    m_ports.applicationBus.activateRunningCopy([self = QPointer<AppDelegate>(this)] {
+        if (self)
+            self->requestTermination();
+    });
+}
+
+// Power-off and log-out never wait for the quit prompt.
+void AppDelegate::skipQuitPromptAtPowerOff() {
+    m_ports.powerEvents.onPowerOff([self = QPointer<AppDelegate>(this)] {
         if (self)
             self->m_quit.setBypassQuitPassword();
     });
-    // 4. The tray icon, and the session-bus name that reaches the program without a tray.
-    m_menuBar.setup();
-    m_ports.applicationBus.publish([self] {
+}
+
+void AppDelegate::publishOnSessionBus() {
+    m_ports.applicationBus.publish([self = QPointer<AppDelegate>(this)] {
         if (self)
             self->handleApplicationActivate();
     });
-    // 5.
-    installQuitShortcut();
-    // 6.
-    startUpdater();
-    // 7.
+}
+
+void AppDelegate::reportDamagedSettings() {
     m_ports.notifier.requestPermission([](bool) {});
-    m_defaults.setDamageHandler([self](const QString& key, int unreadableRecords) {
-        if (self)
-            self->notifyDamagedList(key, unreadableRecords);
-    });
-    // 8.
-    m_onboarding.showIfNeeded();
-    // 9.
+    m_defaults.setDamageHandler(
+        [self = QPointer<AppDelegate>(this)](const QString& key, int unreadableRecords) {
+            if (self)
+                self->notifyDamagedList(key, unreadableRecords);
+        });
+}
+
+// The panic key, and where no global key can be had, `velmora --panic` bound in the desktop's
+// own shortcuts, which takes the same path.
+void AppDelegate::installPanicRoutes() {
+    QPointer<AppDelegate> self(this);
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {
         if (self)
             self->m_enforcement.handlePanic();
     };
-    // Where no global key can be had, `velmora --panic` bound in the desktop's own shortcuts
-    // takes the same path.
     m_ports.applicationBus.setActionHandler([self](const QString& action) {
         if (!self || action != QLatin1String("panic"))
             return false;
         self->m_safety->triggerPanic();
         return true;
     });
-    // 10. The window itself is made on the first request.
-    createSettingsWindowController();
-    // 11.
+}
+
+void AppDelegate::reportDetectionsToEnforcement() {
+    QPointer<AppDelegate> self(this);
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
             self->m_enforcement.handleDetection(app);
     };
-    // 12.
     m_overlays.onUnlocked = [self](const QString&, const QString&) {
         if (self)
             self->m_enforcement.handleUnlock();
     };
-    // 13.
-    m_driveMonitor.startPolling();
-    // 14. The exec watches follow the protected list.
+}
+
+// The exec watches follow the protected list.
+void AppDelegate::startAppMonitor() {
     m_appMonitor.startMonitoring();
     connect(&m_apps, &ProtectedAppsManager::changed, &m_appMonitor,
             &AppMonitorService::refreshLaunchWatches);
-    // 15.
+}
+
+void AppDelegate::reportDrivesToEnforcement() {
+    QPointer<AppDelegate> self(this);
     m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
         if (self)
             self->m_enforcement.handleDriveMounted(drive);
@@ -216,6 +244,15 @@ void AppDelegate::createSettingsWindowController() {
         m_ports.screens, *m_settingsWindows, m_language, m_ports.selfActivation, makeGeneralModel});
     connect(&m_menuBar, &MenuBarController::openSettingsRequested, m_settings.get(),
             &SettingsWindowController::showWindow);
+    createSettingsTabs();
+}
+
+// The Apps and Drives tabs are handed to the settings controller, so they follow it.
+void AppDelegate::createSettingsTabs() {
+    m_settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
+        m_apps, m_drives, m_driveMonitor, m_defaults, m_language, m_ports.volumes,
+        m_ports.installedApps, m_ports.appIcons, m_ports.logger});
+    m_settings->setTabModels(&m_settingsTabs->appsModel(), &m_settingsTabs->drivesModel());
 }
 
 void AppDelegate::logDriveStates() {

@@ -21,7 +21,6 @@
 #include "session/HotKeyBackendSelector.h"
 #include "session/SystemLogger.h"
 #include "settings/QuickSettingsWindows.h"
-#include "settings/SettingsTabs.h"
 #include "storage/LinuxVolumeSource.h"
 #include "storage/MountTableWatcher.h"
 #include "storage/SettingsFileStore.h"
@@ -177,32 +176,33 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
     };
     ApplicationScanner installedApps(logger, DesktopEntryIndex::defaultDataDirs());
-    // Made after the delegate's start-up, and outliving the settings window that shows them.
-    std::unique_ptr<SettingsTabs> settingsTabs;
-    AppDelegate delegate(Ports{scheduler,
-                               store,
-                               volumes,
-                               logger,
-                               notifier,
-                               powerEvents,
-                               appIcons,
-                               *hotKeys,
-                               auth,
-                               workspace,
-                               screens,
-                               makeOverlayWindows,
-                               keyMonitor,
-                               selfActivation,
-                               statusItem,
-                               makeMenuBarWindows,
-                               appearance,
-                               applicationBus,
-                               makeOnboardingWindow,
-                               loginItems,
-                               makeSettingsWindows,
-                               updater,
-                               makeUpdateWindow,
-                               mountChanges});
+    AppDelegate delegate(Ports{
+        .scheduler = scheduler,
+        .store = store,
+        .volumes = volumes,
+        .logger = logger,
+        .notifier = notifier,
+        .powerEvents = powerEvents,
+        .appIcons = appIcons,
+        .hotKeys = *hotKeys,
+        .auth = auth,
+        .workspace = workspace,
+        .screens = screens,
+        .makeOverlayWindows = makeOverlayWindows,
+        .keyMonitor = keyMonitor,
+        .selfActivation = selfActivation,
+        .statusItem = statusItem,
+        .makeMenuBarWindows = makeMenuBarWindows,
+        .appearance = appearance,
+        .applicationBus = applicationBus,
+        .makeOnboardingWindow = makeOnboardingWindow,
+        .loginItems = loginItems,
+        .makeSettingsWindows = makeSettingsWindows,
+        .updater = updater,
+        .makeUpdateWindow = makeUpdateWindow,
+        .mountChanges = mountChanges,
+        .installedApps = installedApps,
+    });
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -211,11 +211,5 @@ int main(int argc, char** argv) {
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
                      [&delegate] { delegate.requestTermination(); });
     delegate.applicationDidFinishLaunching();
-    if (SettingsWindowController* settings = delegate.settings()) {
-        settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
-            delegate.apps(), delegate.drives(), delegate.driveMonitor(), delegate.defaults(),
-            delegate.language(), volumes, installedApps, appIcons, logger});
-        settings->setTabModels(&settingsTabs->appsModel(), &settingsTabs->drivesModel());
-    }
     return QApplication::exec();
 }
