@@ -16,12 +16,16 @@
 
 namespace {
 
-bool isRunning(Workspace& workspace, const QString& bundleIdentifier) {
-    for (const RunningApplication& running : workspace.runningApplications()) {
-        if (running.bundleIdentifier == bundleIdentifier)
-            return true;
+MenuBarController::IconState trayIconOf(EnforcementService::IconState state) {
+    switch (state) {
+    case EnforcementService::IconState::idle:
+        return MenuBarController::IconState::idle;
+    case EnforcementService::IconState::active:
+        return MenuBarController::IconState::active;
+    case EnforcementService::IconState::locked:
+        return MenuBarController::IconState::locked;
     }
-    return false;
+    return MenuBarController::IconState::idle;
 }
 
 } // namespace
@@ -47,6 +51,7 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
                  ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+    , m_enforcement({ports.scheduler, ports.workspace, m_apps, m_driveMonitor, m_overlays})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
                     [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
@@ -67,87 +72,119 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     m_quit.quitReason = [self] {
         return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
     };
+    m_enforcement.onIconState = [self](EnforcementService::IconState state) {
+        if (self)
+            self->setIcon(trayIconOf(state));
+    };
 }
 
+// The order is fixed: each step may use what the ones before it made (the settings' General tab
+// asks the updater), and the handlers of enforcement are in place before the monitors they listen
+// to start.
 void AppDelegate::applicationDidFinishLaunching() {
-    // 1. The language manager was made with the delegate, so every text is already translated.
-    // 2. A second copy brings the first forward, then quits without asking for authentication.
+    // The language manager was made with the delegate, so every text is already translated.
     if (isAnotherInstanceRunning()) {
-        m_ports.logger.log(QStringLiteral("[Velmora] Velmora is already running; bringing the "
-                                          "running copy forward and quitting"));
-        m_quit.setBypassQuitPassword();
-        QPointer<AppDelegate> self(this);
-        m_ports.applicationBus.activateRunningCopy([self] {
-            if (self)
-                self->requestTermination();
-        });
+        handOverToRunningCopy();
         return;
     }
     logDriveStates();
-    // 3. Power-off and log-out never wait for the quit prompt.
-    QPointer<AppDelegate> self(this);
-    m_ports.powerEvents.onPowerOff([self] {
+    skipQuitPromptAtPowerOff();
+    // The tray icon, and the session-bus name that reaches the program without a tray.
+    m_menuBar.setup();
+    publishOnSessionBus();
+    installQuitShortcut();
+    startUpdater();
+    reportDamagedSettings();
+    m_onboarding.showIfNeeded();
+    installPanicRoutes();
+    // The window itself is made on the first request.
+    createSettingsWindowController();
+    reportDetectionsToEnforcement();
+    m_driveMonitor.startPolling();
+    startAppMonitor();
+    reportDrivesToEnforcement();
+}
+
+// A second copy brings the first forward, then quits without asking for authentication.
+void AppDelegate::handOverToRunningCopy() {
+    m_ports.logger.log(QStringLiteral("[Velmora] Velmora is already running; bringing the "
+                                      "running copy forward and quitting"));
+    m_quit.setBypassQuitPassword();
+    m_ports.applicationBus.activateRunningCopy([self = QPointer<AppDelegate>(this)] {
+        if (self)
+            self->requestTermination();
+    });
+}
+
+// Power-off and log-out never wait for the quit prompt.
+void AppDelegate::skipQuitPromptAtPowerOff() {
+    m_ports.powerEvents.onPowerOff([self = QPointer<AppDelegate>(this)] {
         if (self)
             self->m_quit.setBypassQuitPassword();
     });
-    // 4. The tray icon, and the session-bus name that reaches the program without a tray.
-    m_menuBar.setup();
-    m_ports.applicationBus.publish([self] {
+}
+
+void AppDelegate::publishOnSessionBus() {
+    m_ports.applicationBus.publish([self = QPointer<AppDelegate>(this)] {
         if (self)
             self->handleApplicationActivate();
     });
-    // 5.
-    installQuitShortcut();
-    // 6.
-    startUpdater();
-    // 7.
+}
+
+void AppDelegate::reportDamagedSettings() {
     m_ports.notifier.requestPermission([](bool) {});
-    m_defaults.setDamageHandler([self](const QString& key, int unreadableRecords) {
-        if (self)
-            self->notifyDamagedList(key, unreadableRecords);
-    });
-    // 8.
-    m_onboarding.showIfNeeded();
-    // 9.
+    m_defaults.setDamageHandler(
+        [self = QPointer<AppDelegate>(this)](const QString& key, int unreadableRecords) {
+            if (self)
+                self->notifyDamagedList(key, unreadableRecords);
+        });
+}
+
+// The panic key, and where no global key can be had, `velmora --panic` bound in the desktop's
+// own shortcuts, which takes the same path.
+void AppDelegate::installPanicRoutes() {
+    QPointer<AppDelegate> self(this);
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {
         if (self)
-            self->handlePanic();
+            self->m_enforcement.handlePanic();
     };
-    // Where no global key can be had, `velmora --panic` bound in the desktop's own shortcuts
-    // takes the same path.
     m_ports.applicationBus.setActionHandler([self](const QString& action) {
         if (!self || action != QLatin1String("panic"))
             return false;
         self->m_safety->triggerPanic();
         return true;
     });
-    // 10. The window itself is made on the first request.
-    createSettingsWindowController();
-    // 11.
+}
+
+void AppDelegate::reportDetectionsToEnforcement() {
+    QPointer<AppDelegate> self(this);
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
-            self->handleDetection(app);
+            self->m_enforcement.handleDetection(app);
     };
-    // 12.
     m_overlays.onUnlocked = [self](const QString&, const QString&) {
         if (self)
-            self->handleUnlock();
+            self->m_enforcement.handleUnlock();
     };
-    // 13.
-    m_driveMonitor.startPolling();
-    // 14. The exec watches follow the protected list.
+}
+
+// The exec watches follow the protected list.
+void AppDelegate::startAppMonitor() {
     m_appMonitor.startMonitoring();
     connect(&m_apps, &ProtectedAppsManager::changed, &m_appMonitor,
             &AppMonitorService::refreshLaunchWatches);
-    // 15.
+}
+
+void AppDelegate::reportDrivesToEnforcement() {
+    QPointer<AppDelegate> self(this);
     m_driveMonitor.onRequiredDriveMounted = [self](const ProtectedDrive& drive) {
         if (self)
-            self->handleDriveMounted(drive);
+            self->m_enforcement.handleDriveMounted(drive);
     };
     m_driveMonitor.onRequiredDriveUnmounted = [self](const ProtectedDrive& drive) {
         if (self)
-            self->handleDriveUnmounted(drive);
+            self->m_enforcement.handleDriveUnmounted(drive);
     };
     // An unplugged drive locks at once, not one interval later.
     m_ports.mountChanges.setHandler([self] {
@@ -207,6 +244,15 @@ void AppDelegate::createSettingsWindowController() {
         m_ports.screens, *m_settingsWindows, m_language, m_ports.selfActivation, makeGeneralModel});
     connect(&m_menuBar, &MenuBarController::openSettingsRequested, m_settings.get(),
             &SettingsWindowController::showWindow);
+    createSettingsTabs();
+}
+
+// The Apps and Drives tabs are handed to the settings controller, so they follow it.
+void AppDelegate::createSettingsTabs() {
+    m_settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
+        m_apps, m_drives, m_driveMonitor, m_defaults, m_language, m_ports.volumes,
+        m_ports.installedApps, m_ports.appIcons, m_ports.logger});
+    m_settings->setTabModels(&m_settingsTabs->appsModel(), &m_settingsTabs->drivesModel());
 }
 
 void AppDelegate::logDriveStates() {
@@ -233,49 +279,6 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
 void AppDelegate::setIcon(MenuBarController::IconState state) {
     m_menuBar.setIconState(state);
     m_menuBar.updateIcon();
-}
-
-void AppDelegate::handlePanic() {
-    m_overlays.hide(OverlayDismissReason::cancelled);
-    setIcon(MenuBarController::IconState::idle);
-}
-
-// The card is raised on the next pass of the event loop, so the monitor's kill, which follows
-// this report, never waits for the card's window to be made.
-void AppDelegate::handleDetection(const ProtectedApp& app) {
-    m_ports.scheduler.runLater([self = QPointer<AppDelegate>(this), app] {
-        if (!self || self->m_driveMonitor.isRequiredDriveAvailable(app))
-            return;
-        self->m_overlays.showDriveRequired(app);
-        self->setIcon(MenuBarController::IconState::locked);
-    });
-}
-
-void AppDelegate::handleUnlock() {
-    setIcon(MenuBarController::IconState::active);
-}
-
-void AppDelegate::handleDriveMounted(const ProtectedDrive& drive) {
-    if (!m_overlays.isShowing())
-        return;
-    const std::optional<ProtectedApp>& covered = m_overlays.currentApp();
-    if (!covered || covered->requiredDriveID != drive.id)
-        return;
-    m_overlays.hide(OverlayDismissReason::driveAvailable);
-    setIcon(MenuBarController::IconState::active);
-}
-
-// At most one overlay per unmount: for the first enabled app requiring the drive that runs.
-void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
-    for (const ProtectedApp& app : m_apps.apps()) {
-        if (!app.isEnabled || app.requiredDriveID != drive.id)
-            continue;
-        if (!isRunning(m_ports.workspace, app.bundleIdentifier))
-            continue;
-        m_overlays.showDriveRequired(app);
-        setIcon(MenuBarController::IconState::locked);
-        return;
-    }
 }
 
 // A launcher (or a second copy) brings up the settings, which also serves desktops without a tray.

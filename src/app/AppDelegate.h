@@ -11,6 +11,7 @@
 #include "ports/UpdateWindow.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
+#include "services/EnforcementService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
 #include "services/OverlayWindowService.h"
@@ -18,6 +19,7 @@
 #include "services/SafetyManager.h"
 #include "services/SystemAuthService.h"
 #include "services/UpdateService.h"
+#include "settings/SettingsTabs.h"
 #include "settings/SettingsWindowController.h"
 #include "tray/MenuBarController.h"
 
@@ -59,20 +61,25 @@ public:
     SettingsWindowController* settings() { return m_settings.get(); }
 
 private:
+    // The steps of the start-up, in their order.
     bool isAnotherInstanceRunning() const;
-    void installQuitShortcut();
+    void handOverToRunningCopy();
     void logDriveStates();
+    void skipQuitPromptAtPowerOff();
+    void publishOnSessionBus();
+    void installQuitShortcut();
+    void startUpdater();
+    void reportDamagedSettings();
+    void installPanicRoutes();
+    void createSettingsWindowController();
+    void createSettingsTabs();
+    void reportDetectionsToEnforcement();
+    void startAppMonitor();
+    void reportDrivesToEnforcement();
+
     void setIcon(MenuBarController::IconState state);
     void notifyDamagedList(const QString& key, int unreadableRecords);
 
-    void startUpdater();
-    void createSettingsWindowController();
-
-    void handlePanic();
-    void handleDetection(const ProtectedApp& app);
-    void handleUnlock();
-    void handleDriveMounted(const ProtectedDrive& drive);
-    void handleDriveUnmounted(const ProtectedDrive& drive);
     // A launcher or a second copy asked the program to come forward.
     void handleApplicationActivate();
 
@@ -92,10 +99,13 @@ private:
     AppMonitorService m_appMonitor;
     std::unique_ptr<MenuBarWindows> m_menuBarWindows;
     MenuBarController m_menuBar;
+    EnforcementService m_enforcement;
     std::unique_ptr<SafetyManager> m_safety;
     LoginItemService m_loginItems;
     std::unique_ptr<UpdateWindow> m_updateWindow;
     std::unique_ptr<UpdateService> m_updates;
+    // Outlives the settings window that shows its tabs.
+    std::unique_ptr<SettingsTabs> m_settingsTabs;
     std::unique_ptr<SettingsWindows> m_settingsWindows;
     std::unique_ptr<SettingsWindowController> m_settings;
     OnboardingWindowController m_onboarding;

@@ -9,6 +9,7 @@ class AppIconSource;
 class ApplicationBus;
 class AuthBackend;
 class HotKeyBackend;
+class InstalledApplications;
 class KeyMonitor;
 class LoginItems;
 class LanguageManager;
@@ -49,7 +50,7 @@ using SettingsWindowsFactory = std::function<std::unique_ptr<SettingsWindows>(La
 using UpdateWindowFactory = std::function<std::unique_ptr<UpdateWindow>(LanguageManager&)>;
 
 // Everything the program asks of the operating system; real adapters in the program, fakes in
-// tests.
+// tests. Filled by name (designated initializers), in this order.
 struct Ports {
     Scheduler& scheduler;
     KeyValueStore& store;
@@ -75,4 +76,5 @@ struct Ports {
     Updater& updater;
     UpdateWindowFactory makeUpdateWindow;
     MountChanges& mountChanges;
+    InstalledApplications& installedApps;
 };

@@ -17,10 +17,10 @@
 #include "qt/QtScreens.h"
 #include "qt/QtSelfActivation.h"
 #include "qt/QtStatusItem.h"
+#include "session/DesktopSession.h"
 #include "session/HotKeyBackendSelector.h"
 #include "session/SystemLogger.h"
 #include "settings/QuickSettingsWindows.h"
-#include "settings/SettingsTabs.h"
 #include "storage/LinuxVolumeSource.h"
 #include "storage/MountTableWatcher.h"
 #include "storage/SettingsFileStore.h"
@@ -30,7 +30,6 @@
 #include "wayland/WaylandConnection.h"
 #include "wayland/WaylandScreens.h"
 #include "x11/QuickOverlayWindows.h"
-#include "x11/XcbSession.h"
 #include "xdg/ApplicationScanner.h"
 #include "xdg/DesktopEntryIndex.h"
 #include "xdg/XdgAppIconSource.h"
@@ -52,23 +51,23 @@ QStringList argumentList(int argc, char** argv) {
 // Enforcement must keep working on a machine without a screen, or whose X server is gone (Qt
 // would abort on it). Qt's windows need X11 on a Wayland desktop too (XWayland); without it the
 // lock windows still show there through layer-shell, which needs nothing of Qt's platform.
-void chooseOffscreenWithoutDisplay(Logger& logger) {
+void chooseOffscreenWithoutDisplay(const DesktopSession& session, Logger& logger) {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
-    const QByteArray display = qgetenv("DISPLAY");
-    if (!display.isEmpty() && XcbSession::open(display)) {
+    if (session.isX11Reachable()) {
         // Qt would pick its Wayland platform where it is installed; the tray panel is placed by
         // screen coordinates, which only X11 gives to ordinary windows.
-        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        if (session.isWayland())
             qputenv("QT_QPA_PLATFORM", "xcb");
         return;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (session.isWayland()) {
         logger.log(QStringLiteral("[Velmora] No X display (XWayland) on this Wayland session; "
                                   "windows other than the lock windows run offscreen"));
         return;
     }
+    const QByteArray& display = session.x11Display();
     logger.log(
         display.isEmpty()
             ? QStringLiteral("[Velmora] No display found; running without windows (offscreen)")
@@ -93,29 +92,6 @@ void endWhenTheDisplayIsLost(QtMsgType type, const QMessageLogContext& context,
     qtMessageHandler(type, context, message);
 }
 
-// The program's own connection to a Wayland compositor; null outside a Wayland session.
-std::unique_ptr<WaylandConnection> openWayland(Logger& logger) {
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return nullptr;
-    auto connection = WaylandConnection::open();
-    if (!connection)
-        logger.log(QStringLiteral("[Velmora] Cannot connect to the Wayland compositor %1")
-                       .arg(qEnvironmentVariable("WAYLAND_DISPLAY")));
-    return connection;
-}
-
-// Lock windows above full-screen ones on Wayland need the compositor's layer-shell; elsewhere
-// (GNOME) X11 override-redirect windows through XWayland stack above them instead.
-bool offersLayerShell(const WaylandConnection* wayland, Logger& logger) {
-    if (!wayland)
-        return false;
-    if (wayland->find(QStringLiteral("zwlr_layer_shell_v1")))
-        return true;
-    logger.log(QStringLiteral(
-        "[Velmora] The compositor offers no layer-shell; lock windows use X11 (XWayland)"));
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -133,7 +109,8 @@ int main(int argc, char** argv) {
     }
 
     SystemLogger logger;
-    chooseOffscreenWithoutDisplay(logger);
+    const DesktopSession session;
+    chooseOffscreenWithoutDisplay(session, logger);
 
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.com"));
@@ -155,11 +132,13 @@ int main(int argc, char** argv) {
     DBusNotifier notifier(logger);
     LogindPowerEvents powerEvents(logger);
     XdgAppIconSource appIcons(logger);
-    const std::unique_ptr<HotKeyBackend> hotKeys = HotKeyBackendSelector::forSession(logger);
+    const std::unique_ptr<HotKeyBackend> hotKeys =
+        HotKeyBackendSelector::forSession(session, logger);
     PolkitAuthBackend auth;
-    LinuxWorkspace workspace(logger);
-    const std::unique_ptr<WaylandConnection> wayland = openWayland(logger);
-    const bool layerShell = offersLayerShell(wayland.get(), logger);
+    LinuxWorkspace workspace(logger, DesktopEntryIndex::defaultDataDirs(), session.x11Display(),
+                             session.waylandDisplay(), session.swaySocket());
+    const std::unique_ptr<WaylandConnection> wayland = session.openWayland(logger);
+    const bool layerShell = DesktopSession::offersLayerShell(wayland.get(), logger);
     QtScreens qtScreens;
     const auto waylandScreens = layerShell ? std::make_unique<WaylandScreens>(*wayland) : nullptr;
     Screens& screens = waylandScreens ? static_cast<Screens&>(*waylandScreens) : qtScreens;
@@ -175,7 +154,7 @@ int main(int argc, char** argv) {
                 if (waylandScreens)
                     return std::make_unique<LayerShellOverlayWindows>(*wayland, *waylandScreens,
                                                                       shown, logger);
-                return std::make_unique<QuickOverlayWindows>(shown);
+                return std::make_unique<QuickOverlayWindows>(shown, session.isWayland());
             });
     };
     const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,
@@ -197,32 +176,33 @@ int main(int argc, char** argv) {
         return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
     };
     ApplicationScanner installedApps(logger, DesktopEntryIndex::defaultDataDirs());
-    // Made after the delegate's start-up, and outliving the settings window that shows them.
-    std::unique_ptr<SettingsTabs> settingsTabs;
-    AppDelegate delegate(Ports{scheduler,
-                               store,
-                               volumes,
-                               logger,
-                               notifier,
-                               powerEvents,
-                               appIcons,
-                               *hotKeys,
-                               auth,
-                               workspace,
-                               screens,
-                               makeOverlayWindows,
-                               keyMonitor,
-                               selfActivation,
-                               statusItem,
-                               makeMenuBarWindows,
-                               appearance,
-                               applicationBus,
-                               makeOnboardingWindow,
-                               loginItems,
-                               makeSettingsWindows,
-                               updater,
-                               makeUpdateWindow,
-                               mountChanges});
+    AppDelegate delegate(Ports{
+        .scheduler = scheduler,
+        .store = store,
+        .volumes = volumes,
+        .logger = logger,
+        .notifier = notifier,
+        .powerEvents = powerEvents,
+        .appIcons = appIcons,
+        .hotKeys = *hotKeys,
+        .auth = auth,
+        .workspace = workspace,
+        .screens = screens,
+        .makeOverlayWindows = makeOverlayWindows,
+        .keyMonitor = keyMonitor,
+        .selfActivation = selfActivation,
+        .statusItem = statusItem,
+        .makeMenuBarWindows = makeMenuBarWindows,
+        .appearance = appearance,
+        .applicationBus = applicationBus,
+        .makeOnboardingWindow = makeOnboardingWindow,
+        .loginItems = loginItems,
+        .makeSettingsWindows = makeSettingsWindows,
+        .updater = updater,
+        .makeUpdateWindow = makeUpdateWindow,
+        .mountChanges = mountChanges,
+        .installedApps = installedApps,
+    });
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -231,11 +211,5 @@ int main(int argc, char** argv) {
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
                      [&delegate] { delegate.requestTermination(); });
     delegate.applicationDidFinishLaunching();
-    if (SettingsWindowController* settings = delegate.settings()) {
-        settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
-            delegate.apps(), delegate.drives(), delegate.driveMonitor(), delegate.defaults(),
-            delegate.language(), volumes, installedApps, appIcons, logger});
-        settings->setTabModels(&settingsTabs->appsModel(), &settingsTabs->drivesModel());
-    }
     return QApplication::exec();
 }

@@ -225,7 +225,7 @@ private:
 struct Program : OverlayModelGraph {
     FakeAppIconSource icons;
     LockCards cards{{apps, drives, workspace, language, icons, logger}};
-    QuickOverlayWindows overlays{cards};
+    QuickOverlayWindows overlays{cards, false};
     QtScreens screens;
     QList<OverlayDismissReason> dismissals;
 

@@ -7,6 +7,7 @@
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeDesktopAppearance.h"
 #include "fakes/FakeHotKeyBackend.h"
+#include "fakes/FakeInstalledApplications.h"
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeLoginItems.h"
 #include "fakes/FakeMenuBarWindows.h"
@@ -91,6 +92,7 @@ struct FakePorts {
     FakeUpdater updater;
     FakeUpdateWindow updateWindow;
     FakeMountChanges mountChanges;
+    FakeInstalledApplications installedApps;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -105,29 +107,32 @@ struct FakePorts {
         const UpdateWindowFactory makeUpdateWindow = [this](LanguageManager&) {
             return std::make_unique<UpdateWindowProxy>(updateWindow);
         };
-        return Ports{scheduler,
-                     store,
-                     volumes,
-                     logger,
-                     notifier,
-                     powerEvents,
-                     appIcons,
-                     hotKeys,
-                     auth,
-                     workspace,
-                     screens,
-                     makeOverlayWindows,
-                     keyMonitor,
-                     selfActivation,
-                     statusItem,
-                     makeMenuBarWindows,
-                     appearance,
-                     applicationBus,
-                     onboardingWindows.factory(),
-                     loginItems,
-                     makeSettingsWindows,
-                     updater,
-                     makeUpdateWindow,
-                     mountChanges};
+        return Ports{
+            .scheduler = scheduler,
+            .store = store,
+            .volumes = volumes,
+            .logger = logger,
+            .notifier = notifier,
+            .powerEvents = powerEvents,
+            .appIcons = appIcons,
+            .hotKeys = hotKeys,
+            .auth = auth,
+            .workspace = workspace,
+            .screens = screens,
+            .makeOverlayWindows = makeOverlayWindows,
+            .keyMonitor = keyMonitor,
+            .selfActivation = selfActivation,
+            .statusItem = statusItem,
+            .makeMenuBarWindows = makeMenuBarWindows,
+            .appearance = appearance,
+            .applicationBus = applicationBus,
+            .makeOnboardingWindow = onboardingWindows.factory(),
+            .loginItems = loginItems,
+            .makeSettingsWindows = makeSettingsWindows,
+            .updater = updater,
+            .makeUpdateWindow = makeUpdateWindow,
+            .mountChanges = mountChanges,
+            .installedApps = installedApps,
+        };
     }
 };

@@ -1,8 +1,8 @@
 #include "model/AppSettings.h"
+#include "model/NeverProtectedList.h"
 #include "model/ProtectedApp.h"
 #include "model/ProtectedDrive.h"
 #include "model/StoredDate.h"
-#include "services/SafetyManager.h"
 
 #include <QJsonDocument>
 #include <QtTest>
@@ -120,8 +120,8 @@ private slots:
         QVERIFY(!(a == b));
     }
 
-    void blacklistIsExactAndCaseSensitive() {
-        const auto& list = SafetyManager::systemBlacklist();
+    void neverProtectedListIsExactAndCaseSensitive() {
+        const auto& list = NeverProtectedList::identifiers();
         QVERIFY(list.contains(QStringLiteral("com.apple.finder")));
         QVERIFY(!list.contains(QStringLiteral("com.apple.Finder")));
         QVERIFY(!list.contains(QStringLiteral("com.apple.finder.helper")));

@@ -1,12 +1,12 @@
 #include "services/AppMonitorService.h"
 
 #include "model/Defaults.h"
+#include "model/NeverProtectedList.h"
 #include "model/ProtectedDrivesManager.h"
 #include "ports/Logger.h"
 #include "ports/OverlayState.h"
 #include "ports/Workspace.h"
 #include "services/DriveMonitorService.h"
-#include "services/SafetyManager.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ void AppMonitorService::startMonitoring() {
 void AppMonitorService::refreshLaunchWatches() {
     QSet<QString> watched;
     for (const ProtectedApp& app : m_defaults.protectedApps()) {
-        if (app.isEnabled && !SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
+        if (app.isEnabled && !NeverProtectedList::contains(app.bundleIdentifier))
             watched.insert(app.bundleIdentifier);
     }
     m_workspace.watchLaunches(watched);
@@ -78,30 +78,26 @@ void AppMonitorService::removePendingLock(const QString& bundleIdentifier) {
     m_pendingLockBundleIDs.remove(bundleIdentifier);
 }
 
+// The overlay and the pending mark are looked at first: while either stands, an activation is
+// not even judged, so nothing is logged for it.
 void AppMonitorService::handleActivate(const RunningApplication& app) {
     if (!app.bundleIdentifier)
         return;
     const QString& bundleID = *app.bundleIdentifier;
-    if (SafetyManager::systemBlacklist().contains(bundleID))
+    if (m_overlay.isShowing() || m_pendingLockBundleIDs.contains(bundleID))
         return;
-    const auto record = eligibleRecord(bundleID);
-    if (!record)
+    const auto verdict = judge(bundleID);
+    if (!verdict)
         return;
-    if (!m_defaults.appSettings().isProtectionEnabled)
-        return;
-    if (m_overlay.isShowing())
-        return;
-    if (m_pendingLockBundleIDs.contains(bundleID))
-        return;
-    const auto drive = missingDrive(*record);
-    if (!drive) {
+    const ProtectedApp& record = verdict->record;
+    if (!verdict->missingDrive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app activated (drive available): %1 (%2)")
-                         .arg(record->name, bundleID));
+                         .arg(record.name, bundleID));
         return;
     }
     m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — blocking activation of: %2")
-                     .arg(drive->name, record->name));
-    report(*record);
+                     .arg(verdict->missingDrive->name, record.name));
+    report(record);
 }
 
 void AppMonitorService::pollForNewApps() {
@@ -130,23 +126,20 @@ void AppMonitorService::handleLaunchSeen() {
 // only spare the user a second report. Otherwise activation, which often comes first, or a card
 // already up would let a launch through.
 void AppMonitorService::handleNewProcess(const RunningApplication& app, const QString& bundleID) {
-    if (SafetyManager::systemBlacklist().contains(bundleID))
+    const auto verdict = judge(bundleID);
+    if (!verdict)
         return;
-    const auto record = eligibleRecord(bundleID);
-    if (!record)
-        return;
-    if (!m_defaults.appSettings().isProtectionEnabled)
-        return;
-    const auto drive = missingDrive(*record);
-    if (!drive) {
+    const ProtectedApp& record = verdict->record;
+    if (!verdict->missingDrive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app launched (drive available): %1 (%2)")
-                         .arg(record->name, bundleID));
+                         .arg(record.name, bundleID));
         return;
     }
-    m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
-                     .arg(drive->name, record->name, QString::number(app.processIdentifier)));
+    m_logger.log(
+        QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
+            .arg(verdict->missingDrive->name, record.name, QString::number(app.processIdentifier)));
     if (!m_overlay.isShowing() && !m_pendingLockBundleIDs.contains(bundleID))
-        report(*record);
+        report(record);
     m_workspace.forceTerminate(app);
 }
 
@@ -183,6 +176,15 @@ std::optional<ProtectedApp> AppMonitorService::eligibleRecord(const QString& bun
             return app;
     }
     return std::nullopt;
+}
+
+std::optional<AppMonitorService::Verdict> AppMonitorService::judge(const QString& bundleID) const {
+    if (NeverProtectedList::contains(bundleID))
+        return std::nullopt;
+    const auto record = eligibleRecord(bundleID);
+    if (!record || !m_defaults.appSettings().isProtectionEnabled)
+        return std::nullopt;
+    return Verdict{*record, missingDrive(*record)};
 }
 
 std::optional<ProtectedDrive> AppMonitorService::missingDrive(const ProtectedApp& record) const {

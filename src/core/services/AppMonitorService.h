@@ -61,6 +61,14 @@ private:
     void checkRunningApps();
     void handleTermination(const RunningApplication& app);
 
+    // An application the monitor enforces, and the drive it lacks right now (none: it may run).
+    struct Verdict {
+        ProtectedApp record;
+        std::optional<ProtectedDrive> missingDrive;
+    };
+    // Never-protected, then enabled record, then protection on, then the drive: nothing when the
+    // application is not enforced at all.
+    std::optional<Verdict> judge(const QString& bundleID) const;
     std::optional<ProtectedApp> eligibleRecord(const QString& bundleID) const;
     // The record's drive when it is enabled and not mounted; nothing when the app may run.
     std::optional<ProtectedDrive> missingDrive(const ProtectedApp& record) const;

@@ -2,8 +2,6 @@
 
 #include "hotkey/HotKey.h"
 
-#include <QSet>
-#include <QString>
 #include <functional>
 #include <memory>
 
@@ -11,14 +9,12 @@ class HotKeysController;
 class Logger;
 
 // Keeps the user able to recover: a fixed system-wide panic key that dismisses every lock
-// overlay, and the applications that can never be protected.
+// overlay.
 class SafetyManager {
 public:
     // Registers the panic key at once; it stays registered for the manager's lifetime.
     SafetyManager(HotKeysController& hotKeys, Logger& logger);
 
-    // Exact, case-sensitive identifiers; no prefix or pattern matching.
-    static const QSet<QString>& systemBlacklist();
     // Ctrl+Alt+Super+Shift+U: stored as U (32) with command, option, control and shift (0x1B00).
     static KeyCombo panicKeyCombo();
 

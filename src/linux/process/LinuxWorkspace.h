@@ -28,6 +28,7 @@ class LinuxWorkspace : public QObject, public Workspace {
     Q_OBJECT
 
 public:
+    // Empty displays are left to libxcb and libwayland to find; an empty sway socket is no sway.
     explicit LinuxWorkspace(Logger& logger,
                             QStringList dataDirs = DesktopEntryIndex::defaultDataDirs(),
                             QByteArray x11Display = {}, QByteArray waylandDisplay = {},

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class DesktopSession;
 class Logger;
 
 // Picks the global shortcut service of the running session: on Wayland sway's IPC where sway
@@ -12,5 +13,5 @@ class Logger;
 class HotKeyBackendSelector {
 public:
     // Needs the QGuiApplication already made.
-    static std::unique_ptr<HotKeyBackend> forSession(Logger& logger);
+    static std::unique_ptr<HotKeyBackend> forSession(const DesktopSession& session, Logger& logger);
 };

@@ -30,12 +30,11 @@ QByteArray frame(std::uint32_t type, const QByteArray& payload) {
 } // namespace
 
 std::unique_ptr<SwayIpc> SwayIpc::connectTo(const QString& path) {
-    const QString socketPath = path.isEmpty() ? qEnvironmentVariable("SWAYSOCK") : path;
-    if (socketPath.isEmpty())
+    if (path.isEmpty())
         return nullptr;
     auto socket = std::make_unique<QLocalSocket>();
     // A local socket connects at once or not at all.
-    socket->connectToServer(socketPath);
+    socket->connectToServer(path);
     if (socket->state() != QLocalSocket::ConnectedState)
         return nullptr;
     return std::unique_ptr<SwayIpc>(new SwayIpc(std::move(socket)));

@@ -37,8 +37,8 @@ public:
     };
     using ReplyHandler = std::function<void(const QJsonDocument& reply)>;
 
-    // Null without a sway socket (`path` empty: SWAYSOCK) or when it refuses the connection.
-    static std::unique_ptr<SwayIpc> connectTo(const QString& path = {});
+    // Null without a sway socket (`path` empty) or when it refuses the connection.
+    static std::unique_ptr<SwayIpc> connectTo(const QString& path);
     ~SwayIpc() override;
 
     // `reply` (optional) gets the answer; a null document when the connection went first.

@@ -18,11 +18,10 @@ xcb_connection_t* x11Connection() {
 // A focused full-screen window outranks even "above" windows in several X11 window managers;
 // only a window the manager does not stack (override-redirect) stays on top of it. Such a window
 // is also on every desktop and never focused by the manager.
-Qt::WindowFlags overlayFlags() {
+Qt::WindowFlags overlayFlags(bool throughXWayland) {
     Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
                             Qt::WindowDoesNotAcceptFocus;
     xcb_connection_t* connection = x11Connection();
-    const bool throughXWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (connection && X11OverlayHints::mayBypassWindowManager(
                           X11OverlayHints::windowManagerName(connection), throughXWayland))
         flags |= Qt::BypassWindowManagerHint;
@@ -31,11 +30,11 @@ Qt::WindowFlags overlayFlags() {
 
 } // namespace
 
-LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen)
+LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen, bool throughXWayland)
     : m_engine(std::move(card.engine))
     , m_window(std::make_unique<QQuickWindow>())
     , m_model(std::move(card.model)) {
-    m_window->setFlags(overlayFlags());
+    m_window->setFlags(overlayFlags(throughXWayland));
     m_window->setColor(Qt::transparent);
     QSurfaceFormat format = m_window->format();
     format.setAlphaBufferSize(8);

@@ -14,7 +14,8 @@ class QQuickItem;
 // typing goes on to the active application, and it keeps clicks from what lies beneath.
 class LockOverlayWindow : public OverlayWindow {
 public:
-    LockOverlayWindow(OverlayCard card, const QRect& screen);
+    // `throughXWayland`: the X server is a Wayland compositor's XWayland.
+    LockOverlayWindow(OverlayCard card, const QRect& screen, bool throughXWayland);
     ~LockOverlayWindow() override;
 
     void setGeometry(const QRect& screen) override;

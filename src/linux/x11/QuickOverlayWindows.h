@@ -6,10 +6,12 @@
 // one LockOverlayWindow per call, with a card of `cards`.
 class QuickOverlayWindows : public OverlayWindows {
 public:
-    explicit QuickOverlayWindows(OverlayCards& cards);
+    // `throughXWayland`: the X server is a Wayland compositor's XWayland.
+    QuickOverlayWindows(OverlayCards& cards, bool throughXWayland);
 
     std::unique_ptr<OverlayWindow> create(const QRect& screen, OverlayContent content) override;
 
 private:
     OverlayCards& m_cards;
+    bool m_throughXWayland;
 };

@@ -1,9 +1,9 @@
 #include "pickers/AppPickerViewModel.h"
 
 #include "model/Defaults.h"
+#include "model/NeverProtectedList.h"
 #include "ports/InstalledApplications.h"
 #include "services/LanguageManager.h"
-#include "services/SafetyManager.h"
 
 #include <QLocale>
 
@@ -18,7 +18,7 @@ QString AppPickerViewModel::desktopLocale(const LanguageManager& language) {
 }
 
 void AppPickerViewModel::loadInstalledApps() {
-    QSet<QString> excluded = SafetyManager::systemBlacklist();
+    QSet<QString> excluded = NeverProtectedList::identifiers();
     for (const ProtectedApp& app : m_deps.defaults.protectedApps())
         excluded.insert(app.bundleIdentifier);
     m_installed = m_deps.scanner.scan(excluded, desktopLocale(m_deps.language));

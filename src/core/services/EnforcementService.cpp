@@ -1,0 +1,72 @@
+#include "services/EnforcementService.h"
+
+#include "model/ProtectedAppsManager.h"
+#include "ports/Scheduler.h"
+#include "ports/Workspace.h"
+#include "services/DriveMonitorService.h"
+#include "services/OverlayWindowService.h"
+
+#include <QPointer>
+
+EnforcementService::EnforcementService(Dependencies dependencies, QObject* parent)
+    : QObject(parent)
+    , m_deps(dependencies) {}
+
+void EnforcementService::handlePanic() {
+    m_deps.overlays.hide(OverlayDismissReason::cancelled);
+    reportIcon(IconState::idle);
+}
+
+// The card is raised on the next pass of the event loop, so the monitor's kill, which follows
+// this report, never waits for the card's window to be made.
+void EnforcementService::handleDetection(const ProtectedApp& app) {
+    m_deps.scheduler.runLater([self = QPointer<EnforcementService>(this), app] {
+        if (!self || self->m_deps.driveMonitor.isRequiredDriveAvailable(app))
+            return;
+        self->cover(app);
+    });
+}
+
+void EnforcementService::handleUnlock() {
+    reportIcon(IconState::active);
+}
+
+void EnforcementService::handleDriveMounted(const ProtectedDrive& drive) {
+    if (!m_deps.overlays.isShowing())
+        return;
+    const std::optional<ProtectedApp>& covered = m_deps.overlays.currentApp();
+    if (!covered || covered->requiredDriveID != drive.id)
+        return;
+    m_deps.overlays.hide(OverlayDismissReason::driveAvailable);
+    reportIcon(IconState::active);
+}
+
+// At most one overlay per unmount: for the first enabled app requiring the drive that runs.
+void EnforcementService::handleDriveUnmounted(const ProtectedDrive& drive) {
+    for (const ProtectedApp& app : m_deps.apps.apps()) {
+        if (!app.isEnabled || app.requiredDriveID != drive.id)
+            continue;
+        if (!isRunning(app.bundleIdentifier))
+            continue;
+        cover(app);
+        return;
+    }
+}
+
+void EnforcementService::cover(const ProtectedApp& app) {
+    m_deps.overlays.showDriveRequired(app);
+    reportIcon(IconState::locked);
+}
+
+void EnforcementService::reportIcon(IconState state) {
+    if (onIconState)
+        onIconState(state);
+}
+
+bool EnforcementService::isRunning(const QString& bundleIdentifier) const {
+    for (const RunningApplication& running : m_deps.workspace.runningApplications()) {
+        if (running.bundleIdentifier == bundleIdentifier)
+            return true;
+    }
+    return false;
+}

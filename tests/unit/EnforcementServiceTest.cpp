@@ -1,0 +1,116 @@
+#include "services/EnforcementService.h"
+#include "fakes/FakeOverlayWindows.h"
+#include "fakes/FakeScreens.h"
+#include "support/OverlayModelGraph.h"
+#include "support/OverlayServiceRig.h"
+
+#include <QtTest>
+
+namespace {
+
+using IconState = EnforcementService::IconState;
+
+const QString editorID = QStringLiteral("org.example.Editor");
+const QString viewerID = QStringLiteral("org.example.Viewer");
+
+struct Windows : OverlayModelGraph {
+    FakeScreens screens;
+    FakeOverlayWindows overlays;
+};
+
+// The service over the real overlay service and drive monitor on fakes: drives "Vault" and
+// "Other", neither plugged in, and the editor and viewer requiring the vault.
+struct Rig : OverlayServiceRig<Windows> {
+    EnforcementService enforcement{{scheduler, workspace, apps, driveMonitor, service}};
+    QList<IconState> icons;
+
+    Rig() {
+        drives.addDrive(QStringLiteral("Vault"), QStringLiteral("/media/me/Vault"),
+                        QStringLiteral("VAULT-UUID"));
+        drives.addDrive(QStringLiteral("Other"), QStringLiteral("/media/me/Other"),
+                        QStringLiteral("OTHER-UUID"));
+        protect(editorID, QStringLiteral("Editor"));
+        protect(viewerID, QStringLiteral("Viewer"));
+        enforcement.onIconState = [this](IconState state) { icons.append(state); };
+    }
+
+    ProtectedDrive drive(int index) const { return drives.drives().at(index); }
+    ProtectedApp app(int index) const { return apps.apps().at(index); }
+    void protect(const QString& bundleID, const QString& name) {
+        apps.addApp(bundleID, name, QString());
+        apps.setRequiredDriveID(apps.apps().last(), drive(0).id);
+    }
+    void plugVault() { volumes.mount(QStringLiteral("Vault"), QStringLiteral("VAULT-UUID")); }
+    std::size_t openOverlays() const { return overlays.open().size(); }
+    QString coveredName() const { return overlays.open().front()->content.appName; }
+};
+
+} // namespace
+
+class EnforcementServiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The cover waits for the next pass of the loop, and is not raised when the drive came back
+    // in between.
+    void detectionCoversOnTheNextPassOnlyWhileTheDriveIsMissing() {
+        Rig rig;
+        rig.enforcement.handleDetection(rig.app(0));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        rig.scheduler.advance(0);
+        QCOMPARE(rig.openOverlays(), std::size_t(1));
+        QCOMPARE(rig.icons, QList<IconState>{IconState::locked});
+
+        Rig plugged;
+        plugged.enforcement.handleDetection(plugged.app(0));
+        plugged.plugVault();
+        plugged.scheduler.advance(0);
+        QCOMPARE(plugged.openOverlays(), std::size_t(0));
+        QVERIFY(plugged.icons.isEmpty());
+    }
+
+    void mountLiftsOnlyTheCoverOfItsOwnDrive() {
+        Rig rig;
+        rig.enforcement.handleDriveMounted(rig.drive(0));
+        QVERIFY(rig.icons.isEmpty());
+
+        rig.enforcement.handleDetection(rig.app(0));
+        rig.scheduler.advance(0);
+        rig.enforcement.handleDriveMounted(rig.drive(1));
+        QCOMPARE(rig.openOverlays(), std::size_t(1));
+        rig.enforcement.handleDriveMounted(rig.drive(0));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        QCOMPARE(rig.icons, (QList<IconState>{IconState::locked, IconState::active}));
+    }
+
+    void unmountCoversTheFirstEnabledRunningAppOfThatDrive() {
+        Rig rig;
+        rig.enforcement.handleDriveUnmounted(rig.drive(0));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        QVERIFY(rig.icons.isEmpty());
+
+        rig.apps.toggleApp(rig.app(0));
+        rig.workspace.launch(editorID);
+        rig.workspace.launch(viewerID);
+        rig.enforcement.handleDriveUnmounted(rig.drive(1));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        rig.enforcement.handleDriveUnmounted(rig.drive(0));
+        QCOMPARE(rig.overlays.records.size(), std::size_t(1));
+        QCOMPARE(rig.coveredName(), QStringLiteral("Viewer"));
+        QCOMPARE(rig.icons, QList<IconState>{IconState::locked});
+    }
+
+    void panicWithdrawsEveryCoverAndUnlockShowsProtectionOn() {
+        Rig rig;
+        rig.enforcement.handleDetection(rig.app(0));
+        rig.scheduler.advance(0);
+        rig.enforcement.handlePanic();
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        rig.enforcement.handleUnlock();
+        QCOMPARE(rig.icons,
+                 (QList<IconState>{IconState::locked, IconState::idle, IconState::active}));
+    }
+};
+
+QTEST_GUILESS_MAIN(EnforcementServiceTest)
+#include "EnforcementServiceTest.moc"
