@@ -3,62 +3,16 @@
 #include "hotkey/HotKey.h"
 #include "hotkey/HotKeysController.h"
 #include "services/SafetyManager.h"
+#include "support/XvfbServer.h"
 
 #include <QGuiApplication>
 #include <QtTest>
 #include <X11/keysym.h>
 #include <cstdlib>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 namespace {
-
-// A private X server for this test run, started before Qt connects to it.
-class XvfbServer {
-public:
-    XvfbServer() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-                   "640x480x24", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        m_display = readDisplay(fds[0]);
-        close(fds[0]);
-    }
-    ~XvfbServer() {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-
-    // ":N", or empty when the server did not start.
-    const QByteArray& display() const { return m_display; }
-
-private:
-    static QByteArray readDisplay(int fd) {
-        QByteArray number;
-        pollfd waiting{fd, POLLIN, 0};
-        char character = 0;
-        while (poll(&waiting, 1, 20000) > 0 && read(fd, &character, 1) == 1 && character != '\n')
-            number += character;
-        return number.isEmpty() ? QByteArray() : ':' + number;
-    }
-
-    pid_t m_pid = -1;
-    QByteArray m_display;
-};
 
 // Another X client: types with XTest and holds grabs of its own.
 class OtherClient {
@@ -225,13 +179,15 @@ private:
 };
 
 int main(int argc, char** argv) {
+    // Started before Qt connects, so the application's own connection is to this server.
     XvfbServer server;
-    if (!server.display().isEmpty()) {
+    const bool hasServer = server.start();
+    if (hasServer) {
         qputenv("DISPLAY", server.display());
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QGuiApplication application(argc, argv);
-    X11HotKeyBackendTest test(!server.display().isEmpty());
+    X11HotKeyBackendTest test(hasServer);
     return QTest::qExec(&test, argc, argv);
 }
 
