@@ -54,7 +54,15 @@ void ProtectedAppsManager::setRequiredDriveID(const ProtectedApp& app,
     save();
 }
 
+// The programs are the app monitor's to record; the stored ones are carried over.
 void ProtectedAppsManager::save() {
+    const QList<ProtectedApp> stored = m_defaults.protectedApps();
+    for (ProtectedApp& app : m_apps) {
+        for (const ProtectedApp& each : stored) {
+            if (each.id == app.id)
+                app.programs = each.programs;
+        }
+    }
     m_defaults.setProtectedApps(m_apps);
     emit changed();
 }

@@ -15,6 +15,21 @@ constexpr double startupCheckDelaySeconds = 1.5;
 // After an exec is seen, the new process may still be a launcher becoming its program: look again
 // at these delays (seconds), about 50 ms in all.
 constexpr double launchScanDelays[] = {0.002, 0.006, 0.012, 0.025, 0.05};
+// Identities of earlier versions are kept too (a copy made before an upgrade is still the app),
+// up to this many in all.
+constexpr qsizetype maximumPrograms = 32;
+
+// The programs read now, then the ones recorded before; true when that changed the record.
+bool updatePrograms(ProtectedApp& app, QStringList current) {
+    for (const QString& program : std::as_const(app.programs)) {
+        if (!current.contains(program) && current.size() < maximumPrograms)
+            current.append(program);
+    }
+    if (current == app.programs)
+        return false;
+    app.programs = current;
+    return true;
+}
 
 } // namespace
 
@@ -40,6 +55,7 @@ AppMonitorService::~AppMonitorService() {
     for (const Scheduler::Handle scan : m_launchScans)
         m_scheduler.cancel(scan);
     m_workspace.setLaunchHandler(nullptr);
+    m_workspace.setProgramsChangedHandler(nullptr);
     m_workspace.setActivationHandler(nullptr);
     m_workspace.setTerminationHandler(nullptr);
 }
@@ -49,10 +65,12 @@ void AppMonitorService::startMonitoring() {
         [this](const RunningApplication& app) { handleActivate(app); });
     m_workspace.setTerminationHandler(
         [this](const RunningApplication& app) { handleTermination(app); });
+    m_workspace.setProgramsChangedHandler([this] { refreshLaunchWatches(); });
+    // Programs first, so copies already running are known for what they are.
+    refreshLaunchWatches();
     for (const RunningApplication& app : m_workspace.runningApplications())
         m_knownPIDs.insert(app.processIdentifier);
     m_workspace.setLaunchHandler([this] { handleLaunchSeen(); });
-    refreshLaunchWatches();
     m_pollTimer = m_scheduler.repeating(pollIntervalSeconds, [this] { pollForNewApps(); });
     m_logger.log(QStringLiteral("[Velmora] App monitor started (polling + activation)"));
     m_startupCheck = m_scheduler.once(startupCheckDelaySeconds, [this] {
@@ -63,10 +81,21 @@ void AppMonitorService::startMonitoring() {
 
 void AppMonitorService::refreshLaunchWatches() {
     QSet<QString> watched;
-    for (const ProtectedApp& app : m_defaults.protectedApps()) {
-        if (app.isEnabled && !SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
-            watched.insert(app.bundleIdentifier);
+    QHash<QString, QStringList> programs;
+    QList<ProtectedApp> apps = m_defaults.protectedApps();
+    bool updated = false;
+    for (ProtectedApp& app : apps) {
+        if (!app.isEnabled || SafetyManager::systemBlacklist().contains(app.bundleIdentifier))
+            continue;
+        watched.insert(app.bundleIdentifier);
+        updated =
+            updatePrograms(app, m_workspace.programIdentities(app.bundleIdentifier, app.path)) ||
+            updated;
+        programs.insert(app.bundleIdentifier, app.programs);
     }
+    if (updated)
+        m_defaults.setProtectedApps(apps);
+    m_workspace.recognisePrograms(programs);
     m_workspace.watchLaunches(watched);
 }
 
