@@ -23,7 +23,7 @@ QString applicationsFolder(const QString& dataDir) {
 DesktopEntryIndex::DesktopEntryIndex(QStringList dataDirs, QObject* parent)
     : QObject(parent)
     , m_dataDirs(std::move(dataDirs)) {
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+    connect(&m_watcher, &FolderChangeWatcher::changed, this, [this] {
         m_stale = true;
         emit changed();
     });
@@ -189,13 +189,16 @@ void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
 
 // Folders that do not exist yet are noticed through their data folder.
 void DesktopEntryIndex::watchFolders() {
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
+    QStringList folders;
+    QHash<QString, QString> awaiting;
     for (const QString& dataDir : m_dataDirs) {
         const QString folder = applicationsFolder(dataDir);
-        if (QFileInfo(folder).isDir())
-            m_watcher.addPath(folder);
-        else if (QFileInfo(dataDir).isDir())
-            m_watcher.addPath(dataDir);
+        if (QFileInfo(folder).isDir()) {
+            folders.append(folder);
+        } else if (QFileInfo(dataDir).isDir()) {
+            folders.append(dataDir);
+            awaiting.insert(dataDir, QStringLiteral("applications"));
+        }
     }
+    m_watcher.setFolders(folders, awaiting);
 }
