@@ -1,6 +1,7 @@
 #include "services/AppMonitorService.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "model/ProtectedDrivesManager.h"
 #include "ports/Logger.h"
 #include "ports/OverlayState.h"
@@ -125,11 +126,11 @@ void AppMonitorService::handleActivate(const RunningApplication& app) {
     const auto drive = missingDrive(*record);
     if (!drive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app activated (drive available): %1 (%2)")
-                         .arg(record->name, bundleID));
+                         .arg(logName(record->name), logName(bundleID)));
         return;
     }
     m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — blocking activation of: %2")
-                     .arg(drive->name, record->name));
+                     .arg(logName(drive->name), logName(record->name)));
     report(*record);
 }
 
@@ -169,11 +170,12 @@ void AppMonitorService::handleNewProcess(const RunningApplication& app, const QS
     const auto drive = missingDrive(*record);
     if (!drive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app launched (drive available): %1 (%2)")
-                         .arg(record->name, bundleID));
+                         .arg(logName(record->name), logName(bundleID)));
         return;
     }
     m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
-                     .arg(drive->name, record->name, QString::number(app.processIdentifier)));
+                     .arg(logName(drive->name), logName(record->name),
+                          QString::number(app.processIdentifier)));
     if (!m_overlay.isShowing() && !m_pendingLockBundleIDs.contains(bundleID))
         report(*record);
     m_workspace.forceTerminate(app);

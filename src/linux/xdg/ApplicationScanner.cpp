@@ -1,5 +1,6 @@
 #include "xdg/ApplicationScanner.h"
 
+#include "model/LogName.h"
 #include "ports/Logger.h"
 #include "xdg/DesktopEntry.h"
 
@@ -102,9 +103,9 @@ void ApplicationScanner::scanFolder(const QString& folder, const QSet<QString>& 
 
         m_logger.log(
             QStringLiteral("[Velmora] App: %1 | display=%2 | spotlight=%3 | searchNames=%4")
-                .arg(id, displayName,
-                     localizedName.isEmpty() ? QStringLiteral("nil") : localizedName,
-                     describe(searchNames)));
+                .arg(logName(id), logName(displayName),
+                     localizedName.isEmpty() ? QStringLiteral("nil") : logName(localizedName),
+                     logName(describe(searchNames))));
         found.append(
             AppInfo{id, localizedName.isEmpty() ? displayName : localizedName, path, searchNames});
     }
