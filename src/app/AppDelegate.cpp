@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "model/LogName.h"
 #include "ports/ApplicationBus.h"
 #include "ports/KeyMonitor.h"
 #include "ports/Logger.h"
@@ -259,8 +260,8 @@ void AppDelegate::logDriveStates() {
     for (const ProtectedDrive& drive : m_drives.drives()) {
         const bool mounted = m_driveMonitor.isDriveMounted(drive);
         m_ports.logger.log(QStringLiteral("[Velmora] Registered drive %1: %2")
-                               .arg(drive.name, mounted ? QStringLiteral("mounted")
-                                                        : QStringLiteral("not mounted")));
+                               .arg(logName(drive.name), mounted ? QStringLiteral("mounted")
+                                                                 : QStringLiteral("not mounted")));
     }
 }
 

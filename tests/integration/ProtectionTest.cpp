@@ -8,6 +8,7 @@
 #include "model/ProtectedDrivesManager.h"
 #include "process/LinuxWorkspace.h"
 #include "process/ProcessFiles.h"
+#include "process/ProgramIdentity.h"
 #include "qt/QtScheduler.h"
 #include "services/AppMonitorService.h"
 #include "services/DriveMonitorService.h"
@@ -20,6 +21,7 @@
 
 #include <QDBusMessage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
@@ -120,6 +122,74 @@ private:
     QString m_path;
     QString m_error;
 };
+
+// One way a person at the keyboard may start a protected program.
+struct Attempt {
+    QString name;
+    QString program;
+    QStringList arguments;
+    QString folder = {};
+    QString input = {};
+    // The app runs as a child of what is started, which ends with it however it reports that.
+    bool forks = false;
+};
+
+// Starts each attempt and waits for its end; the names of those that were not killed.
+QStringList survivorsOf(const QList<Attempt>& attempts) {
+    QStringList survivors;
+    for (const Attempt& attempt : attempts) {
+        QProcess process;
+        if (!attempt.folder.isEmpty())
+            process.setWorkingDirectory(attempt.folder);
+        if (!attempt.input.isEmpty())
+            process.setStandardInputFile(attempt.input);
+        process.start(attempt.program, attempt.arguments);
+        // The enforcement runs on this thread's event loop.
+        const bool ended =
+            QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, deadlineMs);
+        if (!ended || (!attempt.forks && !wasKilled(process))) {
+            qWarning("survived: %s", qPrintable(attempt.name));
+            survivors.append(attempt.name);
+        }
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(deadlineMs);
+        }
+    }
+    return survivors;
+}
+
+QString copyProgram(const QString& from, const QString& to) {
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        qFatal("cannot copy %s", qPrintable(to));
+    QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::ExeOwner);
+    return to;
+}
+
+void writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(contents);
+}
+
+// A working copy of the stand-in whose build ID differs, so it is no other app's program.
+QString distinctProgram(const QString& to) {
+    copyProgram(InstalledTestApp::program(), to);
+    QFile file(to);
+    if (!file.open(QIODevice::ReadWrite))
+        qFatal("cannot open %s", qPrintable(to));
+    QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.indexOf(QByteArray::fromHex(
+        ProgramIdentity::buildId(file.handle(), static_cast<off_t>(bytes.size()))));
+    if (at < 0)
+        qFatal("no build ID in %s", qPrintable(to));
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x5a);
+    file.seek(0);
+    file.write(bytes);
+    return to;
+}
 
 } // namespace
 
@@ -261,6 +331,135 @@ private slots:
         QCOMPARE(enforcer.reports, 0);
         QVERIFY2(enforcer.logger.lines.filter(QStringLiteral("killing new process")).size() == 3,
                  qPrintable(enforcer.logger.lines.join(u'\n')));
+    }
+
+    // Copies under any name or folder, and the program handed to the dynamic loader.
+    void aCopyOfTheProgramIsStillTheApp() {
+        QtScheduler scheduler;
+        Enforcer enforcer(scheduler, "no-display:0");
+        QTemporaryDir elsewhere;
+        const QString program = InstalledTestApp::program();
+        const QString copy = copyProgram(program, elsewhere.filePath(QStringLiteral("x")));
+        const QString renamed =
+            copyProgram(program, elsewhere.filePath(QStringLiteral("my calculator")));
+        const QString loader = QStringLiteral("/lib64/ld-linux-x86-64.so.2");
+        QCOMPARE(survivorsOf({{QStringLiteral("copy"), copy, {}},
+                              {QStringLiteral("renamed copy"), renamed, {}},
+                              {QStringLiteral("loader"), loader, {program}},
+                              {QStringLiteral("loader and copy"), loader, {renamed}}}),
+                 QStringList());
+    }
+
+    // An interpreted app is its script: by any path, from any folder, copied, or on stdin.
+    void aProtectedScriptIsTheAppHoweverItIsRun() {
+        const QString python = QStringLiteral("/usr/bin/python3");
+        if (!QFileInfo(python).isExecutable())
+            QSKIP("no python3");
+        QDir(m_app->dataHome()).mkpath(QStringLiteral("bin"));
+        QDir(m_app->dataHome()).mkpath(QStringLiteral("lib"));
+        const QString folder = m_app->path(QStringLiteral("bin"));
+        const QString script = m_app->path(QStringLiteral("bin/pyapp.py"));
+        writeFile(script, "import time\ntime.sleep(60)\n");
+        m_app->install(QStringLiteral("org.velmora.PyApp"), python + u' ' + script);
+        QTemporaryDir elsewhere;
+        const QString copy = elsewhere.filePath(QStringLiteral("notes.py"));
+        QVERIFY(QFile::copy(script, copy));
+
+        QtScheduler scheduler;
+        Enforcer enforcer(scheduler, "no-display:0", {QStringLiteral("org.velmora.PyApp")});
+        QCOMPARE(
+            survivorsOf({
+                {QStringLiteral("by its path"), python, {script}},
+                {QStringLiteral("relative"), python, {QStringLiteral("pyapp.py")}, folder},
+                {QStringLiteral("dot-relative"), python, {QStringLiteral("./pyapp.py")}, folder},
+                {QStringLiteral("up and down"),
+                 python,
+                 {QStringLiteral("../bin/pyapp.py")},
+                 m_app->path(QStringLiteral("lib"))},
+                {QStringLiteral("stdin"), python, {QStringLiteral("-")}, {}, script},
+                {QStringLiteral("copied script"), python, {copy}},
+            }),
+            QStringList());
+    }
+
+    // A menu editor's "hide" and the entry copied under another ID leave the app protected.
+    void hidingOrCopyingTheEntryKeepsTheAppProtected() {
+        QtScheduler scheduler;
+        Enforcer enforcer(scheduler, "no-display:0");
+        const QString entry =
+            m_app->path(QStringLiteral("applications/%1.desktop").arg(InstalledTestApp::mainId()));
+        QFile original(entry);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray contents = original.readAll();
+        original.close();
+        writeFile(entry, "[Desktop Entry]\nHidden=true\n");
+        const QString program = InstalledTestApp::program();
+        QCOMPARE(survivorsOf({{QStringLiteral("hidden"), program, {}}}), QStringList());
+
+        // As cp writes it: first empty, then filled in place.
+        const QString mine = m_app->path(QStringLiteral("applications/mycalc.desktop"));
+        writeFile(mine, "");
+        QCOMPARE(survivorsOf({{QStringLiteral("empty copy"), program, {}}}), QStringList());
+        writeFile(mine, contents);
+        QCOMPARE(survivorsOf({{QStringLiteral("copied entry"), program, {}}}), QStringList());
+        writeFile(entry, contents);
+        QFile::remove(mine);
+        QVERIFY(!enforcer.defaults.protectedApps().first().programs.isEmpty());
+    }
+
+    // A launcher that executes a program no entry names: that program is the launcher's app,
+    // however late the poll first meets it, and wherever it is started from.
+    void whatALauncherExecutesIsItsApp() {
+        const QString helper = distinctProgram(m_app->path(QStringLiteral("unnamed-helper")));
+        const QString launcher =
+            m_app->writeScript(QStringLiteral("late-exec-launcher"),
+                               QStringLiteral("sleep 0.1\nexec \"%1\"").arg(helper));
+        m_app->install(QStringLiteral("org.velmora.LateExec"), launcher);
+        QtScheduler scheduler;
+        Enforcer enforcer(scheduler, "no-display:0", {QStringLiteral("org.velmora.LateExec")});
+        QList<Attempt> attempts;
+        for (int launch = 0; launch < 20; ++launch)
+            attempts.append({QStringLiteral("launch %1").arg(launch), launcher, {}});
+        attempts.append({QStringLiteral("the helper alone"), helper, {}});
+        QCOMPARE(survivorsOf(attempts), QStringList());
+    }
+
+    // The ways of starting a program that were always caught stay caught.
+    void everyOrdinaryWayOfStartingIsKilled() {
+        QtScheduler scheduler;
+        Enforcer enforcer(scheduler, "no-display:0");
+        const QString program = InstalledTestApp::program();
+        QTemporaryDir elsewhere;
+        const QString link = elsewhere.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(program, link));
+        QList<Attempt> attempts{
+            {QStringLiteral("normal"), program, {}},
+            {QStringLiteral("symlink"), link, {}},
+            {QStringLiteral("exec -a"),
+             QStringLiteral("/bin/bash"),
+             {QStringLiteral("-c"), QStringLiteral("exec -a innocent \"$0\""), program}},
+            {QStringLiteral("env -i"),
+             QStringLiteral("/usr/bin/env"),
+             {QStringLiteral("-i"), program}},
+            {QStringLiteral("setsid"), QStringLiteral("/usr/bin/setsid"), {program}},
+            {QStringLiteral("nohup"), QStringLiteral("/usr/bin/nohup"), {program}},
+            {QStringLiteral("unshare -r"),
+             QStringLiteral("/usr/bin/unshare"),
+             {QStringLiteral("-r"), program}},
+            {QStringLiteral("unshare -rpf"),
+             QStringLiteral("/usr/bin/unshare"),
+             {QStringLiteral("-rpf"), program},
+             {},
+             {},
+             true},
+        };
+        const QString bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+        if (!bwrap.isEmpty())
+            attempts.append(
+                {QStringLiteral("bwrap"),
+                 bwrap,
+                 {QStringLiteral("--bind"), QStringLiteral("/"), QStringLiteral("/"), program}});
+        QCOMPARE(survivorsOf(attempts), QStringList());
     }
 
     void mountChangesAreSeenAsTheyHappen() {

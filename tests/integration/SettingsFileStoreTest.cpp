@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
@@ -141,6 +142,113 @@ private slots:
                                  .arg(path)});
         QCOMPARE(QFileInfo(path).isDir(), isFolder);
         QCOMPARE(QFileInfo(path).permissions(), before);
+    }
+
+    // Whatever stops the file or one of its values being read: one log line naming why, one
+    // damage report (the desktop notification), a copy wherever the bytes could be read, and the
+    // bytes themselves untouched; protection read from what could be read is kept.
+    void unreadableSettingsAreReportedAndNeverOverwritten_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expectedLine");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<QString>("damageKey");
+        const QString store = QStringLiteral("[Velmora] Settings file %1 ");
+        QTest::newRow("mode 000") << QStringLiteral("mode000")
+                                  << QStringLiteral("cannot be used: its permissions (000) forbid "
+                                                    "reading or writing it; kept a copy at ")
+                                  << true << Defaults::settingsFileKey();
+        QTest::newRow("link to /etc/shadow")
+            << QStringLiteral("shadow")
+            << QStringLiteral("cannot be used: it is a symbolic link to a file that is not your "
+                              "own; no copy could be made; running on defaults, without saving")
+            << false << Defaults::settingsFileKey();
+        QTest::newRow("link to a device")
+            << QStringLiteral("device")
+            << QStringLiteral("cannot be used: it is a symbolic link to something that is not a "
+                              "regular file; no copy could be made; running on defaults, without "
+                              "saving")
+            << false << Defaults::settingsFileKey();
+        QTest::newRow("4000 random bytes")
+            << QStringLiteral("random") << QStringLiteral("is damaged; kept a copy at ") << true
+            << Defaults::settingsFileKey();
+        QTest::newRow("truncated JSON") << QStringLiteral("truncated")
+                                        << QStringLiteral("[Velmora] Stored protectedApps could "
+                                                          "not be read")
+                                        << false << QStringLiteral("protectedApps");
+    }
+
+    void unreadableSettingsAreReportedAndNeverOverwritten() {
+        QFETCH(QString, kind);
+        QFETCH(QString, expectedLine);
+        QFETCH(bool, copied);
+        QFETCH(QString, damageKey);
+        const QByteArray saved = "[General]\nhasCompletedOnboarding=true\n";
+        QByteArray original = saved;
+        if (kind == QLatin1String("mode000")) {
+            writeFile(path, saved);
+            QVERIFY(QFile::setPermissions(path, {}));
+        } else if (kind == QLatin1String("shadow") || kind == QLatin1String("device")) {
+            QDir().mkpath(QFileInfo(path).path());
+            const QString target = kind == QLatin1String("shadow") ? QStringLiteral("/etc/shadow")
+                                                                   : QStringLiteral("/dev/zero");
+            if (!QFileInfo::exists(target))
+                QSKIP("no target to link to");
+            QVERIFY(QFile::link(target, path));
+        } else if (kind == QLatin1String("random")) {
+            QByteArray bytes(4000, '\0');
+            for (char& byte : bytes)
+                byte = char(QRandomGenerator::global()->generate() & 0xff);
+            bytes[17] = '\0'; // never text, whatever the draw
+            original = bytes;
+            writeFile(path, bytes);
+        } else {
+            original = "[General]\nprotectedApps=\"[{\\\"path\\\":\\\"/usr/bin/galc\"\n";
+            writeFile(path, original);
+        }
+        const QString dirPath = QFileInfo(path).path();
+        const QString copyPattern = QFileInfo(path).fileName() + QStringLiteral(".damaged-*");
+
+        QStringList damage;
+        {
+            SettingsFileStore store(path, logger);
+            Defaults defaults(store, logger);
+            defaults.setDamageHandler([&](const QString& key, int) { damage.append(key); });
+            if (kind == QLatin1String("mode000")) // root reads it: what was saved still applies
+                QCOMPARE(defaults.hasCompletedOnboarding(), ::getuid() == 0);
+            defaults.protectedApps();
+            defaults.protectedDrives();
+            defaults.appSettings();
+            defaults.protectedApps(); // read again at the next event: told once
+        }
+        QCOMPARE(logger.lines.size(), 1);
+        const QString line = logger.lines.first();
+        QVERIFY2(line.startsWith(QStringLiteral("[Velmora] Settings file ") + path + u' ' +
+                                 expectedLine) ||
+                     line == expectedLine,
+                 qPrintable(line));
+        QCOMPARE(damage, QStringList{damageKey});
+        const QStringList copies = QDir(dirPath).entryList({copyPattern}, QDir::Files);
+        QCOMPARE(copies.size(), copied ? 1 : 0);
+        if (copied && kind != QLatin1String("mode000"))
+            QCOMPARE(readFile(dirPath + u'/' + copies.first()), original);
+        if (copied)
+            QVERIFY(line.endsWith(dirPath + u'/' + copies.first()) ||
+                    line.contains(dirPath + u'/' + copies.first() + u';'));
+        // Nothing was saved over the file, nor through the link.
+        if (kind == QLatin1String("shadow") || kind == QLatin1String("device")) {
+            QVERIFY(QFileInfo(path).isSymLink());
+        } else {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            QCOMPARE(readFile(path), original);
+        }
+        if (kind == QLatin1String("shadow")) {
+            // A change by the user is never written through the link either.
+            const QByteArray shadowBefore = readFile(QStringLiteral("/etc/shadow"));
+            SettingsFileStore store(path, logger);
+            store.setBoolean(QStringLiteral("hasCompletedOnboarding"), true);
+            QCOMPARE(readFile(QStringLiteral("/etc/shadow")), shadowBefore);
+            QVERIFY(QFileInfo(path).isSymLink());
+        }
     }
 
     void unwritableLocationIsReportedNotHidden() {

@@ -1,6 +1,7 @@
 #include "services/AppMonitorService.h"
 #include "fakes/FakeOverlayState.h"
 #include "fakes/FakeWorkspace.h"
+#include "model/LogName.h"
 #include "support/DriveMonitorRig.h"
 
 #include <QSignalSpy>
@@ -94,6 +95,27 @@ private slots:
         QCOMPARE(f.workspace.forceTerminated.last(), relaunch);
         QCOMPARE(f.reported.size(), 2);
         QCOMPARE(f.killLines(), 3);
+    }
+
+    // A name of 50 MB (app and drive alike) is cut with "…" in the line: the log stays bounded.
+    void hugeNamesAreCutInLogLines() {
+        Fixture f;
+        const QString huge(50 * 1024 * 1024, QLatin1Char('x'));
+        f.drives.addDrive(huge, QStringLiteral("/media/me/Huge"), std::nullopt);
+        const ProtectedDrive hugeDrive = f.drives.drives().last();
+        f.protect({Fixture::record(editorID, huge, hugeDrive.id)});
+        QVERIFY(f.logger.lines.last().size() < 2 * maxLogNameLength);
+        f.start();
+        const RunningApplication app = f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated, QList<RunningApplication>{app});
+        const QString cut = QString(maxLogNameLength - 1, QLatin1Char('x')) + QChar(0x2026);
+        QCOMPARE(f.logger.lines,
+                 QStringList{QStringLiteral("[Velmora] Drive %1 not mounted — killing new "
+                                            "process: %2 (pid=%3)")
+                                 .arg(cut, cut, QString::number(app.processIdentifier))});
+        QCOMPARE(logName(QString(maxLogNameLength, QLatin1Char('y'))),
+                 QString(maxLogNameLength, QLatin1Char('y')));
     }
 
     // An exec of a watched program is looked at once and for a while after: the launcher that

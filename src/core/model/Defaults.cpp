@@ -75,7 +75,15 @@ bool settingsDecode(const QByteArray& bytes) {
 
 Defaults::Defaults(KeyValueStore& store, Logger& logger)
     : m_store(store)
-    , m_logger(logger) {}
+    , m_logger(logger) {
+    // The store has logged why; the user is told too, once.
+    if (!m_store.unreadableReason().isEmpty())
+        m_waitingDamage.append(Damage{settingsFileKey(), 0});
+}
+
+QString Defaults::settingsFileKey() {
+    return QStringLiteral("settingsFile");
+}
 
 template <typename Record> QList<Record> Defaults::readList(const QString& key) const {
     const auto bytes = m_store.bytes(key);
@@ -109,7 +117,12 @@ void Defaults::setProtectedDrives(const QList<ProtectedDrive>& drives) {
 
 AppSettings Defaults::appSettings() const {
     const auto bytes = m_store.bytes(settingsKey);
-    return bytes ? decodeSettings(*bytes).value_or(AppSettings{}) : AppSettings{};
+    if (!bytes)
+        return AppSettings{};
+    auto decoded = decodeSettings(*bytes);
+    if (!decoded)
+        noticeDamage(settingsKey, *bytes, 0);
+    return decoded.value_or(AppSettings{});
 }
 
 void Defaults::setAppSettings(const AppSettings& settings) {

@@ -33,6 +33,8 @@ public:
     void setHasCompletedOnboarding(bool completed);
 
     static QString unreadableKey(const QString& key);
+    // The damage key told when the store as a whole could not be read (its reason is logged).
+    static QString settingsFileKey();
     // Damage met before a handler was set is told when it is set.
     void setDamageHandler(DamageHandler handler);
 

@@ -4,6 +4,8 @@
 #include "model/StoredDate.h"
 #include "model/Uuid.h"
 
+#include <QJsonArray>
+
 QJsonObject ProtectedApp::toJson() const {
     QJsonObject object{
         {QStringLiteral("id"), Uuid::toStored(id)},
@@ -15,8 +17,24 @@ QJsonObject ProtectedApp::toJson() const {
     };
     if (requiredDriveID)
         object.insert(QStringLiteral("requiredDriveID"), Uuid::toStored(*requiredDriveID));
+    if (!programs.isEmpty())
+        object.insert(QStringLiteral("programs"), QJsonArray::fromStringList(programs));
     return object;
 }
+
+namespace {
+
+// Records written before programs were known have none; they get them at the next look.
+QStringList programsOf(const QJsonObject& object) {
+    QStringList programs;
+    for (const QJsonValue& value : object.value(QStringLiteral("programs")).toArray()) {
+        if (value.isString())
+            programs.append(value.toString());
+    }
+    return programs;
+}
+
+} // namespace
 
 std::optional<ProtectedApp> ProtectedApp::fromJson(const QJsonValue& value) {
     if (!value.isObject())
@@ -39,5 +57,6 @@ std::optional<ProtectedApp> ProtectedApp::fromJson(const QJsonValue& value) {
                         *path,
                         *isEnabled,
                         requiredDriveID.value,
-                        StoredDate::fromStored(*dateAdded)};
+                        StoredDate::fromStored(*dateAdded),
+                        programsOf(object)};
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 #include <optional>
 
@@ -27,6 +28,9 @@ public:
     bool isEnabled = true;
     std::optional<QUuid> requiredDriveID;
     QDateTime dateAdded;
+    // The identities of the application's program files, as last read; a copy of one under any
+    // name is still this application.
+    QStringList programs = {};
 
     bool hasRequiredDrive() const { return requiredDriveID.has_value(); }
     bool operator==(const ProtectedApp&) const = default;

@@ -1,6 +1,7 @@
 #include "model/ProtectedAppsManager.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 ProtectedAppsManager::ProtectedAppsManager(Defaults& defaults, Logger& logger, QObject* parent)
@@ -24,15 +25,15 @@ void ProtectedAppsManager::addApp(const QString& bundleIdentifier, const QString
                                std::nullopt, QDateTime::currentDateTimeUtc()});
     emit appsChanged();
     save();
-    m_logger.log(
-        QStringLiteral("[Velmora] Added protected app: %1 (%2)").arg(name, bundleIdentifier));
+    m_logger.log(QStringLiteral("[Velmora] Added protected app: %1 (%2)")
+                     .arg(logName(name), logName(bundleIdentifier)));
 }
 
 void ProtectedAppsManager::removeApp(const ProtectedApp& app) {
     if (m_apps.removeIf([&](const ProtectedApp& each) { return each.id == app.id; }) > 0)
         emit appsChanged();
     save();
-    m_logger.log(QStringLiteral("[Velmora] Removed protected app: %1").arg(app.name));
+    m_logger.log(QStringLiteral("[Velmora] Removed protected app: %1").arg(logName(app.name)));
 }
 
 void ProtectedAppsManager::toggleApp(const ProtectedApp& app) {
@@ -54,7 +55,15 @@ void ProtectedAppsManager::setRequiredDriveID(const ProtectedApp& app,
     save();
 }
 
+// The programs are the app monitor's to record; the stored ones are carried over.
 void ProtectedAppsManager::save() {
+    const QList<ProtectedApp> stored = m_defaults.protectedApps();
+    for (ProtectedApp& app : m_apps) {
+        for (const ProtectedApp& each : stored) {
+            if (each.id == app.id)
+                app.programs = each.programs;
+        }
+    }
     m_defaults.setProtectedApps(m_apps);
     emit changed();
 }

@@ -1,6 +1,7 @@
 #include "model/ProtectedDrivesManager.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 ProtectedDrivesManager::ProtectedDrivesManager(Defaults& defaults, Logger& logger, QObject* parent)
@@ -32,14 +33,15 @@ void ProtectedDrivesManager::addDrive(const QString& name, const QString& mountP
                                    QDateTime::currentDateTimeUtc()});
     emit drivesChanged();
     save();
-    m_logger.log(QStringLiteral("[Velmora] Added protected drive: %1 (%2)").arg(name, mountPoint));
+    m_logger.log(QStringLiteral("[Velmora] Added protected drive: %1 (%2)")
+                     .arg(logName(name), logName(mountPoint)));
 }
 
 void ProtectedDrivesManager::removeDrive(const ProtectedDrive& drive) {
     if (m_drives.removeIf([&](const ProtectedDrive& each) { return each.id == drive.id; }) > 0)
         emit drivesChanged();
     save();
-    m_logger.log(QStringLiteral("[Velmora] Removed protected drive: %1").arg(drive.name));
+    m_logger.log(QStringLiteral("[Velmora] Removed protected drive: %1").arg(logName(drive.name)));
 }
 
 void ProtectedDrivesManager::toggleDrive(const ProtectedDrive& drive) {

@@ -19,4 +19,8 @@ public:
     virtual bool remove(const QString& key) = 0;
     // Where the values live, for log lines (a file path, or a description).
     virtual QString location() const = 0;
+    // Why the store as a whole could not be read (permissions, a link to a file not the user's own,
+    // damaged bytes); empty when it read. Told to the user as damage: protection never goes
+    // quietly.
+    virtual QString unreadableReason() const { return {}; }
 };

@@ -2,8 +2,10 @@
 
 #include "ports/RunningApplication.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
+#include <QStringList>
 #include <functional>
 
 // The user's running applications: what runs, what comes to the front, what ends, and a way to
@@ -28,6 +30,19 @@ public:
     // Watches for the programs of these applications being started, where the system can tell;
     // each start is announced through the launch handler, possibly before the process is listed.
     virtual void watchLaunches(const QSet<QString>& bundleIdentifiers) = 0;
+    // What the application's program files are, read now, whatever they are called: found from
+    // its record's path or its ID, with the programs its launchers were seen to become. Empty
+    // where the system cannot tell programs by their contents.
+    virtual QStringList programIdentities(const QString& bundleIdentifier, const QString& path) {
+        Q_UNUSED(bundleIdentifier)
+        Q_UNUSED(path)
+        return {};
+    }
+    // A new process running a program of one of these identities is that application, by
+    // whatever path or name it was started.
+    virtual void recognisePrograms(const QHash<QString, QStringList>& identitiesById) {
+        Q_UNUSED(identitiesById)
+    }
 
     // An application became the frontmost one.
     void setActivationHandler(Handler handler) { m_activated = std::move(handler); }
@@ -35,6 +50,10 @@ public:
     void setTerminationHandler(Handler handler) { m_terminated = std::move(handler); }
     // A watched application's program is being started.
     void setLaunchHandler(std::function<void()> handler) { m_launching = std::move(handler); }
+    // What an application runs may have changed: its programs are worth reading again.
+    void setProgramsChangedHandler(std::function<void()> handler) {
+        m_programsChanged = std::move(handler);
+    }
 
 protected:
     void notifyActivated(const RunningApplication& app) const {
@@ -49,9 +68,14 @@ protected:
         if (m_launching)
             m_launching();
     }
+    void notifyProgramsChanged() const {
+        if (m_programsChanged)
+            m_programsChanged();
+    }
 
 private:
     std::function<void()> m_launching;
+    std::function<void()> m_programsChanged;
     Handler m_activated;
     Handler m_terminated;
 };

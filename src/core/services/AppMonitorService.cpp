@@ -1,6 +1,7 @@
 #include "services/AppMonitorService.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "model/NeverProtectedList.h"
 #include "model/ProtectedDrivesManager.h"
 #include "ports/Logger.h"
@@ -15,6 +16,21 @@ constexpr double startupCheckDelaySeconds = 1.5;
 // After an exec is seen, the new process may still be a launcher becoming its program: look again
 // at these delays (seconds), about 50 ms in all.
 constexpr double launchScanDelays[] = {0.002, 0.006, 0.012, 0.025, 0.05};
+// Identities of earlier versions are kept too (a copy made before an upgrade is still the app),
+// up to this many in all.
+constexpr qsizetype maximumPrograms = 32;
+
+// The programs read now, then the ones recorded before; true when that changed the record.
+bool updatePrograms(ProtectedApp& app, QStringList current) {
+    for (const QString& program : std::as_const(app.programs)) {
+        if (!current.contains(program) && current.size() < maximumPrograms)
+            current.append(program);
+    }
+    if (current == app.programs)
+        return false;
+    app.programs = current;
+    return true;
+}
 
 } // namespace
 
@@ -40,6 +56,7 @@ AppMonitorService::~AppMonitorService() {
     for (const Scheduler::Handle scan : m_launchScans)
         m_scheduler.cancel(scan);
     m_workspace.setLaunchHandler(nullptr);
+    m_workspace.setProgramsChangedHandler(nullptr);
     m_workspace.setActivationHandler(nullptr);
     m_workspace.setTerminationHandler(nullptr);
 }
@@ -49,10 +66,12 @@ void AppMonitorService::startMonitoring() {
         [this](const RunningApplication& app) { handleActivate(app); });
     m_workspace.setTerminationHandler(
         [this](const RunningApplication& app) { handleTermination(app); });
+    m_workspace.setProgramsChangedHandler([this] { refreshLaunchWatches(); });
+    // Programs first, so copies already running are known for what they are.
+    refreshLaunchWatches();
     for (const RunningApplication& app : m_workspace.runningApplications())
         m_knownPIDs.insert(app.processIdentifier);
     m_workspace.setLaunchHandler([this] { handleLaunchSeen(); });
-    refreshLaunchWatches();
     m_pollTimer = m_scheduler.repeating(pollIntervalSeconds, [this] { pollForNewApps(); });
     m_logger.log(QStringLiteral("[Velmora] App monitor started (polling + activation)"));
     m_startupCheck = m_scheduler.once(startupCheckDelaySeconds, [this] {
@@ -63,10 +82,21 @@ void AppMonitorService::startMonitoring() {
 
 void AppMonitorService::refreshLaunchWatches() {
     QSet<QString> watched;
-    for (const ProtectedApp& app : m_defaults.protectedApps()) {
-        if (app.isEnabled && !NeverProtectedList::contains(app.bundleIdentifier))
-            watched.insert(app.bundleIdentifier);
+    QHash<QString, QStringList> programs;
+    QList<ProtectedApp> apps = m_defaults.protectedApps();
+    bool updated = false;
+    for (ProtectedApp& app : apps) {
+        if (!app.isEnabled || NeverProtectedList::contains(app.bundleIdentifier))
+            continue;
+        watched.insert(app.bundleIdentifier);
+        updated =
+            updatePrograms(app, m_workspace.programIdentities(app.bundleIdentifier, app.path)) ||
+            updated;
+        programs.insert(app.bundleIdentifier, app.programs);
     }
+    if (updated)
+        m_defaults.setProtectedApps(apps);
+    m_workspace.recognisePrograms(programs);
     m_workspace.watchLaunches(watched);
 }
 
@@ -92,11 +122,11 @@ void AppMonitorService::handleActivate(const RunningApplication& app) {
     const ProtectedApp& record = verdict->record;
     if (!verdict->missingDrive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app activated (drive available): %1 (%2)")
-                         .arg(record.name, bundleID));
+                         .arg(logName(record.name), logName(bundleID)));
         return;
     }
     m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — blocking activation of: %2")
-                     .arg(verdict->missingDrive->name, record.name));
+                     .arg(logName(verdict->missingDrive->name), logName(record.name)));
     report(record);
 }
 
@@ -132,12 +162,12 @@ void AppMonitorService::handleNewProcess(const RunningApplication& app, const QS
     const ProtectedApp& record = verdict->record;
     if (!verdict->missingDrive) {
         m_logger.log(QStringLiteral("[Velmora] Protected app launched (drive available): %1 (%2)")
-                         .arg(record.name, bundleID));
+                         .arg(logName(record.name), logName(bundleID)));
         return;
     }
-    m_logger.log(
-        QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
-            .arg(verdict->missingDrive->name, record.name, QString::number(app.processIdentifier)));
+    m_logger.log(QStringLiteral("[Velmora] Drive %1 not mounted — killing new process: %2 (pid=%3)")
+                     .arg(logName(verdict->missingDrive->name), logName(record.name),
+                          QString::number(app.processIdentifier)));
     if (!m_overlay.isShowing() && !m_pendingLockBundleIDs.contains(bundleID))
         report(record);
     m_workspace.forceTerminate(app);

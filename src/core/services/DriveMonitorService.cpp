@@ -1,6 +1,7 @@
 #include "services/DriveMonitorService.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "model/ProtectedDrivesManager.h"
 #include "model/Uuid.h"
 #include "ports/Logger.h"
@@ -78,20 +79,20 @@ void DriveMonitorService::pollDriveStatus() {
             if (onRequiredDriveMounted)
                 onRequiredDriveMounted(drive);
             sendReconnectNotification(drive.name);
-            m_deps.logger.log(
-                QStringLiteral("[Velmora] Required drive reconnected: %1").arg(drive.name));
+            m_deps.logger.log(QStringLiteral("[Velmora] Required drive reconnected: %1")
+                                  .arg(logName(drive.name)));
         } else if (notified && mode == DriveDisconnectNotificationMode::repeated) {
             sendDisconnectNotification(drive.name);
             m_deps.logger.log(
                 QStringLiteral("[Velmora] Repeated notification for disconnected drive: %1")
-                    .arg(drive.name));
+                    .arg(logName(drive.name)));
         } else if (!notified && !mounted) {
             m_notifiedDisconnects.insert(drive.id);
             sendDisconnectNotification(drive.name);
             if (onRequiredDriveUnmounted)
                 onRequiredDriveUnmounted(drive);
-            m_deps.logger.log(
-                QStringLiteral("[Velmora] Required drive disconnected: %1").arg(drive.name));
+            m_deps.logger.log(QStringLiteral("[Velmora] Required drive disconnected: %1")
+                                  .arg(logName(drive.name)));
         }
     }
 }

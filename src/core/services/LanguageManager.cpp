@@ -1,6 +1,7 @@
 #include "services/LanguageManager.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "ports/Logger.h"
 #include "ports/Scheduler.h"
 #include "services/StringFormat.h"
@@ -66,7 +67,8 @@ void LanguageManager::changeLanguage(AppLanguage language) {
 void LanguageManager::changeLanguage(const QString& rawValue) {
     const auto language = AppLanguages::fromRawValue(rawValue);
     if (!language) {
-        m_logger.log(QStringLiteral("[Velmora] Unknown language \"%1\" ignored").arg(rawValue));
+        m_logger.log(
+            QStringLiteral("[Velmora] Unknown language \"%1\" ignored").arg(logName(rawValue)));
         return;
     }
     changeLanguage(*language);

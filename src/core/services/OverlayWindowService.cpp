@@ -1,6 +1,7 @@
 #include "services/OverlayWindowService.h"
 
 #include "model/Defaults.h"
+#include "model/LogName.h"
 #include "ports/Logger.h"
 #include "ports/Screens.h"
 #include "ports/SelfActivation.h"
@@ -55,8 +56,8 @@ void OverlayWindowService::showDriveRequired(const ProtectedApp& app) {
         m_deps.selfActivation.activate();
         installLocalIntercept();
     }
-    m_deps.logger.log(
-        QStringLiteral("[Velmora] Overlay shown for: %1 (drive not mounted)").arg(app.name));
+    m_deps.logger.log(QStringLiteral("[Velmora] Overlay shown for: %1 (drive not mounted)")
+                          .arg(logName(app.name)));
 }
 
 void OverlayWindowService::hide(OverlayDismissReason reason) {
@@ -154,11 +155,12 @@ void OverlayWindowService::activateProtectedApp(const QString& bundleIdentifier)
         if (running.bundleIdentifier != bundleIdentifier)
             continue;
         m_deps.workspace.activate(running);
-        m_deps.logger.log(QStringLiteral("[Velmora] Activated app: %1").arg(bundleIdentifier));
+        m_deps.logger.log(
+            QStringLiteral("[Velmora] Activated app: %1").arg(logName(bundleIdentifier)));
         return;
     }
-    m_deps.logger.log(
-        QStringLiteral("[Velmora] App not running, skipping activation: %1").arg(bundleIdentifier));
+    m_deps.logger.log(QStringLiteral("[Velmora] App not running, skipping activation: %1")
+                          .arg(logName(bundleIdentifier)));
 }
 
 // Windows are matched to screens by position in the two lists, not by identity.

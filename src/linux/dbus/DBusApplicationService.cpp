@@ -1,5 +1,6 @@
 #include "dbus/DBusApplicationService.h"
 
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 #include <QDBusConnection>
@@ -88,7 +89,8 @@ void DBusApplicationService::ActivateAction(const QString& actionName, const QVa
                                             const QVariantMap&) {
     if (m_onAction && m_onAction(actionName))
         return;
-    m_logger.log(QStringLiteral("[Velmora] Unknown application action %1 ignored").arg(actionName));
+    m_logger.log(
+        QStringLiteral("[Velmora] Unknown application action %1 ignored").arg(logName(actionName)));
 }
 
 // There are no documents to open; being asked to is being asked to come forward.

@@ -1,5 +1,6 @@
 #include "dbus/DBusNotifier.h"
 
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 #include <QDBusMessage>
@@ -48,7 +49,7 @@ void DBusNotifier::post(const QString& identifier, const QString& title, const Q
                         bool withSound) {
     if (!m_bus.isConnected()) {
         m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: no session bus")
-                         .arg(identifier));
+                         .arg(logName(identifier)));
         return;
     }
     QVariantMap hints{{QStringLiteral("desktop-entry"), desktopId}};
@@ -63,7 +64,7 @@ void DBusNotifier::post(const QString& identifier, const QString& title, const Q
         const QDBusPendingReply<quint32> reply = *watcher;
         if (reply.isError()) {
             m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: %2")
-                             .arg(identifier, reply.error().message()));
+                             .arg(logName(identifier), reply.error().message()));
             return;
         }
         rememberServerId(identifier, reply.value());

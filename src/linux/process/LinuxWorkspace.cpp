@@ -25,8 +25,9 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
                                QByteArray waylandDisplay, QString swaySocket, QObject* parent)
     : QObject(parent)
     , m_logger(logger)
-    , m_index(std::move(dataDirs))
+    , m_index(dataDirs)
     , m_resolver(m_index, ProcessFiles::executable(::getpid()))
+    , m_programs(std::move(dataDirs))
     , m_exitWatcher([this](pid_t pid) { exited(pid); })
     , m_execWatcher([this] { notifyLaunching(); })
     , m_pidfdSupported(ProcessExitWatcher::isSupported()) {
@@ -38,6 +39,7 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
                                     "noticed at the next look"));
     // Installed or upgraded applications may run other files.
     connect(&m_index, &DesktopEntryIndex::changed, this, &LinuxWorkspace::updateLaunchWatches);
+    connect(&m_index, &DesktopEntryIndex::changed, this, [this] { notifyProgramsChanged(); });
     connectWayland(waylandDisplay, swaySocket);
     connectX11(x11Display);
 }
@@ -108,6 +110,15 @@ void LinuxWorkspace::watchLaunches(const QSet<QString>& bundleIdentifiers) {
     updateLaunchWatches();
 }
 
+QStringList LinuxWorkspace::programIdentities(const QString& bundleIdentifier,
+                                              const QString& path) {
+    return m_programs.identitiesOf(bundleIdentifier, path);
+}
+
+void LinuxWorkspace::recognisePrograms(const QHash<QString, QStringList>& identitiesById) {
+    m_programs.setIdentities(identitiesById);
+}
+
 void LinuxWorkspace::updateLaunchWatches() {
     QStringList files;
     for (const QString& id : std::as_const(m_launchIds)) {
@@ -157,16 +168,18 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
 void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
     const QString executable = ProcessFiles::executable(pid);
     const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
-    if (executable.isEmpty() ||
-        (executable == process.executable && commandLine == process.commandLine))
+    const bool unchanged = executable == process.executable && commandLine == process.commandLine;
+    if (executable.isEmpty() || (unchanged && !process.awaitingProgram))
         return;
     process.executable = executable;
     process.commandLine = commandLine;
     const std::optional<QString> previous = process.id;
     identify(pid, process);
     // A child of this program caught before its exec is not this program.
-    if (!process.id && previous && *previous != AppIdResolver::ownId())
+    if (!process.id && previous && *previous != AppIdResolver::ownId()) {
         keepIdentity(pid, process, *previous);
+        learnProgram(pid, *previous);
+    }
     if (process.id == previous || !previous)
         return;
     ended.append(RunningApplication{pid, previous});
@@ -178,12 +191,42 @@ void LinuxWorkspace::keepIdentity(pid_t pid, Process& process, const QString& id
     process.id = id;
 }
 
+// A launcher's program is its application's from now on, wherever it is found next; the
+// record learns it outside the look that found it.
+void LinuxWorkspace::learnProgram(pid_t pid, const QString& id) {
+    if (!m_launchIds.contains(id))
+        return;
+    // A child the launcher forked runs its helpers (sleep, sed, ...): they are nobody's app.
+    const auto stat = ProcessFiles::stat(pid);
+    const auto parent = stat ? m_processes.find(stat->parent) : m_processes.end();
+    if (!stat || (parent != m_processes.end() && parent->second.id == id))
+        return;
+    if (!m_programs.learn(id, pid))
+        return;
+    QMetaObject::invokeMethod(
+        this, [this] { notifyProgramsChanged(); }, Qt::QueuedConnection);
+}
+
 void LinuxWorkspace::identify(pid_t pid, Process& process) {
     m_exitWatcher.unwatch(pid);
-    process.id = m_resolver.resolve(pid, process.executable);
+    process.id = byContents(pid, process, m_resolver.resolve(pid, process.executable));
+    process.awaitingProgram = !process.id && ProtectedPrograms::isLoader(process.executable);
     // A process that cannot be watched any more has ended while it was being read.
     if (process.id && m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
         process.id.reset();
+}
+
+std::optional<QString> LinuxWorkspace::byContents(pid_t pid, const Process& process,
+                                                  const std::optional<QString>& resolved) {
+    // A protected program is its protected application's, whatever entry or launch environment
+    // names it otherwise.
+    if (resolved && m_launchIds.contains(*resolved))
+        return resolved;
+    QByteArrayList arguments = process.commandLine.split('\0');
+    if (!arguments.isEmpty() && arguments.last().isEmpty())
+        arguments.removeLast();
+    const auto owner = m_programs.match(pid, process.executable, arguments);
+    return owner ? owner : resolved;
 }
 
 void LinuxWorkspace::forget(pid_t pid, QList<RunningApplication>& ended) {

@@ -6,6 +6,7 @@
 #include "process/ProcessExitWatcher.h"
 #include "process/ProcessFiles.h"
 #include "process/ProcessScanner.h"
+#include "process/ProtectedPrograms.h"
 #include "xdg/DesktopEntryIndex.h"
 
 #include <QObject>
@@ -41,6 +42,8 @@ public:
     bool activate(const RunningApplication& app) override;
     std::int32_t ownProcessIdentifier() const override;
     void watchLaunches(const QSet<QString>& bundleIdentifiers) override;
+    QStringList programIdentities(const QString& bundleIdentifier, const QString& path) override;
+    void recognisePrograms(const QHash<QString, QStringList>& identitiesById) override;
 
     // Whether endings arrive as events (pidfd) rather than at the next look.
     bool watchesExitsAsEvents() const { return m_pidfdSupported; }
@@ -58,13 +61,19 @@ private:
         // Until then (seconds since boot) the process may still be becoming its program.
         double youngUntil = 0;
         std::uint64_t seenInScan = 0;
+        // Started through the loader, which had not mapped a known program yet.
+        bool awaitingProgram = false;
     };
 
     Process& current(const ProcessScanner::Entry& entry, QList<RunningApplication>& ended);
     Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
     void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
     void identify(pid_t pid, Process& process);
+    // The protected application the program's contents name, over what the resolver found.
+    std::optional<QString> byContents(pid_t pid, const Process& process,
+                                      const std::optional<QString>& resolved);
     void keepIdentity(pid_t pid, Process& process, const QString& id);
+    void learnProgram(pid_t pid, const QString& id);
     void forget(pid_t pid, QList<RunningApplication>& ended);
     void exited(pid_t pid);
     // `windowId` names the application when the process itself belongs to none.
@@ -82,6 +91,7 @@ private:
     Logger& m_logger;
     DesktopEntryIndex m_index;
     AppIdResolver m_resolver;
+    ProtectedPrograms m_programs;
     ProcessScanner m_scanner;
     ProcessExitWatcher m_exitWatcher;
     ExecWatcher m_execWatcher;

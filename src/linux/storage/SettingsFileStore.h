@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 class Logger;
 
@@ -23,10 +24,15 @@ public:
     bool contains(const QString& key) const override;
     bool remove(const QString& key) override;
     QString location() const override;
+    QString unreadableReason() const override;
 
 private:
+    // Opens the path without following a link and without blocking; empty reason when it can be
+    // used.
+    QString checkPath(std::optional<QByteArray>& readable) const;
+    void runWithoutSaving(const QString& reason, const std::optional<QByteArray>& readable);
     void keepCopyOfDamagedFile();
-    QString existingCopyOfDamagedFile() const;
+    QString copyAside(const QByteArray& content) const;
     bool commit();
 
     Logger& m_logger;
@@ -35,4 +41,5 @@ private:
     std::unique_ptr<QSettings> m_settings;
     // Holds this session's settings when the path cannot be used.
     std::unique_ptr<QTemporaryDir> m_scratch;
+    QString m_unreadableReason;
 };

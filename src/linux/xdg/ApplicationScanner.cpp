@@ -1,5 +1,6 @@
 #include "xdg/ApplicationScanner.h"
 
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 #include <QCollator>
@@ -82,9 +83,9 @@ std::optional<AppInfo> ApplicationScanner::appFor(const DesktopEntryWalk::File& 
     const QStringList searchNames =
         searchNamesOf(*entry, {file.id, displayName, localizedName}, suffixes);
     m_logger.log(QStringLiteral("[Velmora] App: %1 | display=%2 | spotlight=%3 | searchNames=%4")
-                     .arg(file.id, displayName,
-                          localizedName.isEmpty() ? QStringLiteral("nil") : localizedName,
-                          describe(searchNames)));
+                     .arg(logName(file.id), logName(displayName),
+                          localizedName.isEmpty() ? QStringLiteral("nil") : logName(localizedName),
+                          logName(describe(searchNames))));
     return AppInfo{file.id, localizedName.isEmpty() ? displayName : localizedName, file.path,
                    searchNames};
 }

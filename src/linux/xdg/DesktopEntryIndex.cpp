@@ -15,7 +15,7 @@ const QString desktopSuffix = QStringLiteral(".desktop");
 DesktopEntryIndex::DesktopEntryIndex(QStringList dataDirs, QObject* parent)
     : QObject(parent)
     , m_walk(std::move(dataDirs)) {
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+    connect(&m_watcher, &FolderChangeWatcher::changed, this, [this] {
         m_stale = true;
         emit changed();
     });
@@ -164,13 +164,16 @@ void DesktopEntryIndex::addEntry(const QString& id, const QString& path) {
 
 // Folders that do not exist yet are noticed through their data folder.
 void DesktopEntryIndex::watchFolders() {
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
+    QStringList folders;
+    QHash<QString, QString> awaiting;
     for (const QString& dataDir : m_walk.dataDirs()) {
         const QString folder = DesktopEntryWalk::applicationsFolder(dataDir);
-        if (QFileInfo(folder).isDir())
-            m_watcher.addPath(folder);
-        else if (QFileInfo(dataDir).isDir())
-            m_watcher.addPath(dataDir);
+        if (QFileInfo(folder).isDir()) {
+            folders.append(folder);
+        } else if (QFileInfo(dataDir).isDir()) {
+            folders.append(dataDir);
+            awaiting.insert(dataDir, QStringLiteral("applications"));
+        }
     }
+    m_watcher.setFolders(folders, awaiting);
 }

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "xdg/DesktopEntryWalk.h"
+#include "xdg/FolderChangeWatcher.h"
 
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <optional>
 
 // Which installed application runs which program. Built on first use and rebuilt after an
-// applications folder changed; an ID found again in a later data folder is the same application,
-// so the first one wins (see DesktopEntryWalk).
+// applications folder or an entry in it changed; an ID found again in a later data folder is the
+// same application, so the first one wins (see DesktopEntryWalk).
 class DesktopEntryIndex : public QObject {
     Q_OBJECT
 
@@ -53,7 +53,7 @@ private:
     void watchFolders();
 
     DesktopEntryWalk m_walk;
-    QFileSystemWatcher m_watcher;
+    FolderChangeWatcher m_watcher;
     bool m_stale = true;
     QHash<QString, QStringList> m_programsById;
     QHash<QString, QString> m_scriptsById;

@@ -1,5 +1,6 @@
 #include "xdg/XdgAppIconSource.h"
 
+#include "model/LogName.h"
 #include "ports/Logger.h"
 
 #include <QDir>
@@ -61,7 +62,8 @@ QImage XdgAppIconSource::icon(const QString& desktopId, int pixelSize) {
     const QImage image = QDir::isAbsolutePath(value) ? scaled(QIcon(value), pixelSize)
                                                      : iconByName(value, pixelSize);
     if (image.isNull())
-        m_logger.log(QStringLiteral("[Velmora] No icon \"%1\" found for %2").arg(value, desktopId));
+        m_logger.log(QStringLiteral("[Velmora] No icon \"%1\" found for %2")
+                         .arg(logName(value), logName(desktopId)));
     return image;
 }
 
