@@ -35,7 +35,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_drives(m_defaults, ports.logger)
     , m_hotKeys(ports.hotKeys, ports.logger)
     , m_auth(ports.auth, ports.scheduler, ports.logger)
-    , m_quit(m_defaults, m_auth)
+    , m_quit(m_defaults, m_auth, ports.logger)
+    , m_guard(m_defaults, m_auth, ports.logger)
     , m_driveMonitor(
           {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger})
     , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
@@ -45,8 +46,9 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
                    m_overlays, ports.logger)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
-    , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
-                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+    , m_menuBar({m_defaults, m_apps, m_drives, m_guard, m_overlays, ports.statusItem,
+                 *m_menuBarWindows, ports.appearance, ports.logger,
+                 QStringLiteral(VELMORA_VERSION)})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
                     [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
@@ -66,6 +68,14 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     };
     m_quit.quitReason = [self] {
         return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
+    };
+    m_quit.explainRefusal = [self] {
+        if (self)
+            self->explainQuitRefusal();
+    };
+    m_guard.reason = [self] {
+        return self ? self->m_language.localized(QStringLiteral("Lower Velmora's protection"))
+                    : QString();
     };
 }
 
@@ -200,7 +210,7 @@ void AppDelegate::createSettingsWindowController() {
     m_settingsWindows = m_ports.makeSettingsWindows(m_language);
     const auto makeGeneralModel = [this] {
         return std::make_unique<GeneralSettingsViewModel>(GeneralSettingsViewModel::Dependencies{
-            m_defaults, m_language, m_auth, m_driveMonitor, m_loginItems,
+            m_defaults, m_language, m_auth, m_guard, m_driveMonitor, m_loginItems,
             [this] { m_updates->checkForUpdates(); }, QStringLiteral(VELMORA_VERSION)});
     };
     m_settings = std::make_unique<SettingsWindowController>(SettingsWindowController::Dependencies{
@@ -228,6 +238,16 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
     m_ports.notifier.post(QStringLiteral("unreadable-") + key,
                           m_language.localized(QStringLiteral("Some saved settings are damaged")),
                           body, false);
+}
+
+void AppDelegate::explainQuitRefusal() {
+    m_ports.notifier.post(
+        QStringLiteral("quit-refused"),
+        m_language.localized(QStringLiteral("Velmora can't quit without your password")),
+        m_language.localized(QStringLiteral(
+            "Nobody can be asked for your password here, so Velmora keeps running. The panic key, "
+            "velmora --panic and the 60-second time-out still free the screen.")),
+        false);
 }
 
 void AppDelegate::setIcon(MenuBarController::IconState state) {

@@ -13,6 +13,7 @@
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
+#include "services/LooseningGuard.h"
 #include "services/OverlayWindowService.h"
 #include "services/QuitProtection.h"
 #include "services/SafetyManager.h"
@@ -49,6 +50,7 @@ public:
     ProtectedDrivesManager& drives() { return m_drives; }
     MenuBarController& menuBar() { return m_menuBar; }
     QuitProtection& quitProtection() { return m_quit; }
+    LooseningGuard& guard() { return m_guard; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
@@ -64,6 +66,7 @@ private:
     void logDriveStates();
     void setIcon(MenuBarController::IconState state);
     void notifyDamagedList(const QString& key, int unreadableRecords);
+    void explainQuitRefusal();
 
     void startUpdater();
     void createSettingsWindowController();
@@ -85,6 +88,7 @@ private:
     HotKeysController m_hotKeys;
     SystemAuthService m_auth;
     QuitProtection m_quit;
+    LooseningGuard m_guard;
     DriveMonitorService m_driveMonitor;
     std::unique_ptr<OverlayWindows> m_overlayWindows;
     // The overlays and the app monitor use each other; neither touches the other while being made.

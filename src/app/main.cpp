@@ -229,12 +229,17 @@ int main(int argc, char** argv) {
     };
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
-                     [&delegate] { delegate.requestTermination(); });
+                     [&delegate, &logger](int signalNumber) {
+                         logger.log(QStringLiteral("[Velmora] Received signal %1; quitting only "
+                                                   "as the quit setting allows")
+                                        .arg(signalNumber));
+                         delegate.requestTermination();
+                     });
     delegate.applicationDidFinishLaunching();
     if (SettingsWindowController* settings = delegate.settings()) {
         settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
-            delegate.apps(), delegate.drives(), delegate.driveMonitor(), delegate.defaults(),
-            delegate.language(), volumes, installedApps, appIcons, logger});
+            delegate.apps(), delegate.drives(), delegate.guard(), delegate.driveMonitor(),
+            delegate.defaults(), delegate.language(), volumes, installedApps, appIcons, logger});
         settings->setTabModels(&settingsTabs->appsModel(), &settingsTabs->drivesModel());
     }
     return QApplication::exec();

@@ -207,7 +207,8 @@ private slots:
                 MemoryStore store;
                 Defaults defaults{store, k.logger};
                 ProtectedAppsManager none{defaults, k.logger};
-                AppsSettingsViewModel model{empty ? none : k.apps, k.drives, k.language, {}};
+                AppsSettingsViewModel model{
+                    empty ? none : k.apps, k.drives, k.owner.guard, k.language, {}};
                 ViewRenderer renderer{k.language, k.icons, k.logger};
                 QQuickItem* view = renderer.load(
                     tabUrl, tabSize, {{QStringLiteral("model"), QVariant::fromValue(&model)}});

@@ -11,6 +11,7 @@
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
 #include "settings/DriveSettingsViewModel.h"
+#include "support/GuardRig.h"
 #include "support/ViewRenderer.h"
 
 #include <QGuiApplication>
@@ -32,6 +33,7 @@ struct Kit {
     LanguageManager language{defaults, scheduler, logger};
     ProtectedDrivesManager drives{defaults, logger};
     DriveMonitorService monitor{{scheduler, notifier, volumes, drives, defaults, logger}};
+    GuardRig owner{defaults, scheduler, logger};
 };
 
 // List rows belong to their view only through the item tree, so findChildren misses them.
@@ -127,7 +129,7 @@ private slots:
                 return renderer;
             };
             DrivePickerViewModel picker(kit.volumes, kit.drives);
-            DriveSettingsViewModel tab({kit.drives, kit.monitor, {}});
+            DriveSettingsViewModel tab({kit.drives, kit.owner.guard, kit.monitor, {}});
             QVERIFY(render(pickerUrl, {480, 360}, &picker, "drive-picker-empty", "emptyState", 1));
             QVERIFY(render(tabUrl, {520, 430}, &tab, "drives-tab-empty", "emptyState", 1));
 

@@ -8,8 +8,10 @@
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
 #include "services/LanguageManager.h"
+#include "support/GuardRig.h"
 
-// What a lock overlay's card reads, on fakes: the stores, the texts and the running applications.
+// What a lock overlay's card reads, on fakes: the stores, the texts and the running applications;
+// and the guard the settings views change the stores through.
 struct OverlayModelGraph {
     MemoryStore store;
     CapturingLogger logger;
@@ -19,4 +21,5 @@ struct OverlayModelGraph {
     ProtectedDrivesManager drives{defaults, logger};
     FakeWorkspace workspace;
     LanguageManager language{defaults, scheduler, logger};
+    GuardRig owner{defaults, scheduler, logger};
 };

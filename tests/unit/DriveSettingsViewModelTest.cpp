@@ -7,6 +7,7 @@
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
 #include "services/DriveMonitorService.h"
+#include "support/GuardRig.h"
 
 #include <QtTest>
 
@@ -21,6 +22,7 @@ class DriveSettingsViewModelTest : public QObject {
     std::unique_ptr<Defaults> defaults;
     std::unique_ptr<ProtectedDrivesManager> drives;
     std::unique_ptr<DriveMonitorService> monitor;
+    std::unique_ptr<GuardRig> owner;
     std::unique_ptr<DriveSettingsViewModel> model;
     QList<QWindow*> pickerOpenedOver;
 
@@ -48,8 +50,10 @@ private slots:
         drives = std::make_unique<ProtectedDrivesManager>(*defaults, logger);
         monitor = std::make_unique<DriveMonitorService>(DriveMonitorService::Dependencies{
             scheduler, notifier, volumes, *drives, *defaults, logger});
+        owner = std::make_unique<GuardRig>(*defaults, scheduler, logger);
         model = std::make_unique<DriveSettingsViewModel>(DriveSettingsViewModel::Dependencies{
-            *drives, *monitor, [this](QWindow* parent) { pickerOpenedOver.append(parent); }});
+            *drives, owner->guard, *monitor,
+            [this](QWindow* parent) { pickerOpenedOver.append(parent); }});
     }
 
     // Fill needs switched on and mounted, colour and dot follow mounted; the UUID line only
