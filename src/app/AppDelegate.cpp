@@ -40,7 +40,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_drives(m_defaults, ports.logger)
     , m_hotKeys(ports.hotKeys, ports.logger)
     , m_auth(ports.auth, ports.scheduler, ports.logger)
-    , m_quit(m_defaults, m_auth)
+    , m_quit(m_defaults, m_auth, ports.logger)
+    , m_guard(m_defaults, m_auth, ports.logger)
     , m_driveMonitor(
           {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger})
     , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
@@ -50,8 +51,9 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
                    m_overlays, ports.logger)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
-    , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
-                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+    , m_menuBar({m_defaults, m_apps, m_drives, m_guard, m_overlays, ports.statusItem,
+                 *m_menuBarWindows, ports.appearance, ports.logger,
+                 QStringLiteral(VELMORA_VERSION)})
     , m_enforcement({ports.scheduler, ports.workspace, m_apps, m_driveMonitor, m_overlays})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
@@ -76,6 +78,14 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     m_enforcement.onIconState = [self](EnforcementService::IconState state) {
         if (self)
             self->setIcon(trayIconOf(state));
+    };
+    m_quit.explainRefusal = [self] {
+        if (self)
+            self->explainQuitRefusal();
+    };
+    m_guard.reason = [self] {
+        return self ? self->m_language.localized(QStringLiteral("Lower Velmora's protection"))
+                    : QString();
     };
 }
 
@@ -238,7 +248,7 @@ void AppDelegate::createSettingsWindowController() {
     m_settingsWindows = m_ports.makeSettingsWindows(m_language);
     const auto makeGeneralModel = [this] {
         return std::make_unique<GeneralSettingsViewModel>(GeneralSettingsViewModel::Dependencies{
-            m_defaults, m_language, m_auth, m_driveMonitor, m_loginItems,
+            m_defaults, m_language, m_auth, m_guard, m_driveMonitor, m_loginItems,
             [this] { m_updates->checkForUpdates(); }, QStringLiteral(VELMORA_VERSION)});
     };
     m_settings = std::make_unique<SettingsWindowController>(SettingsWindowController::Dependencies{
@@ -251,7 +261,7 @@ void AppDelegate::createSettingsWindowController() {
 // The Apps and Drives tabs are handed to the settings controller, so they follow it.
 void AppDelegate::createSettingsTabs() {
     m_settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{
-        m_apps, m_drives, m_driveMonitor, m_defaults, m_language, m_ports.volumes,
+        m_apps, m_drives, m_guard, m_driveMonitor, m_defaults, m_language, m_ports.volumes,
         m_ports.installedApps, m_ports.appIcons, m_ports.logger});
     m_settings->setTabModels(&m_settingsTabs->appsModel(), &m_settingsTabs->drivesModel());
 }
@@ -275,6 +285,16 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
     m_ports.notifier.post(QStringLiteral("unreadable-") + key,
                           m_language.localized(QStringLiteral("Some saved settings are damaged")),
                           body, false);
+}
+
+void AppDelegate::explainQuitRefusal() {
+    m_ports.notifier.post(
+        QStringLiteral("quit-refused"),
+        m_language.localized(QStringLiteral("Velmora can't quit without your password")),
+        m_language.localized(QStringLiteral(
+            "Nobody can be asked for your password here, so Velmora keeps running. The panic key, "
+            "velmora --panic and the 60-second time-out still free the screen.")),
+        false);
 }
 
 void AppDelegate::setIcon(MenuBarController::IconState state) {

@@ -14,6 +14,7 @@
 #include "services/EnforcementService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
+#include "services/LooseningGuard.h"
 #include "services/OverlayWindowService.h"
 #include "services/QuitProtection.h"
 #include "services/SafetyManager.h"
@@ -51,6 +52,7 @@ public:
     ProtectedDrivesManager& drives() { return m_drives; }
     MenuBarController& menuBar() { return m_menuBar; }
     QuitProtection& quitProtection() { return m_quit; }
+    LooseningGuard& guard() { return m_guard; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
@@ -79,6 +81,7 @@ private:
 
     void setIcon(MenuBarController::IconState state);
     void notifyDamagedList(const QString& key, int unreadableRecords);
+    void explainQuitRefusal();
 
     // A launcher or a second copy asked the program to come forward.
     void handleApplicationActivate();
@@ -92,6 +95,7 @@ private:
     HotKeysController m_hotKeys;
     SystemAuthService m_auth;
     QuitProtection m_quit;
+    LooseningGuard m_guard;
     DriveMonitorService m_driveMonitor;
     std::unique_ptr<OverlayWindows> m_overlayWindows;
     // The overlays and the app monitor use each other; neither touches the other while being made.

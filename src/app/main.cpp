@@ -209,7 +209,12 @@ int main(int argc, char** argv) {
     };
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
-                     [&delegate] { delegate.requestTermination(); });
+                     [&delegate, &logger](int signalNumber) {
+                         logger.log(QStringLiteral("[Velmora] Received signal %1; quitting only "
+                                                   "as the quit setting allows")
+                                        .arg(signalNumber));
+                         delegate.requestTermination();
+                     });
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -134,7 +134,7 @@ private slots:
 
         for (const char* name : {"Alpha", "Beta", "Gamma"})
             k.apps.addApp(QLatin1String(name), QLatin1String(name), QString());
-        AppsSettingsViewModel model{k.apps, k.drives, k.language, {}};
+        AppsSettingsViewModel model{k.apps, k.drives, k.owner.guard, k.language, {}};
         QQuickItem* view = k.renderer.load(
             tabUrl, tabSize, {{QStringLiteral("model"), QVariant::fromValue(&model)}});
         QVERIFY(QTest::qWaitForWindowActive(&k.renderer.window()));
@@ -207,7 +207,8 @@ private slots:
                 MemoryStore store;
                 Defaults defaults{store, k.logger};
                 ProtectedAppsManager none{defaults, k.logger};
-                AppsSettingsViewModel model{empty ? none : k.apps, k.drives, k.language, {}};
+                AppsSettingsViewModel model{
+                    empty ? none : k.apps, k.drives, k.owner.guard, k.language, {}};
                 ViewRenderer renderer{k.language, k.icons, k.logger};
                 QQuickItem* view = renderer.load(
                     tabUrl, tabSize, {{QStringLiteral("model"), QVariant::fromValue(&model)}});

@@ -8,6 +8,7 @@
 #include "services/DriveMonitorService.h"
 #include "settings/DriveSettingsViewModel.h"
 #include "storage/LinuxVolumeSource.h"
+#include "support/GuardRig.h"
 #include "support/TestMounts.h"
 
 #include <QProcess>
@@ -53,7 +54,8 @@ private slots:
         ProtectedDrivesManager drives(defaults, logger);
         DriveMonitorService monitor({scheduler, notifier, volumes, drives, defaults, logger});
         DrivePickerViewModel picker(volumes, drives);
-        DriveSettingsViewModel tab({drives, monitor, {}});
+        GuardRig owner(defaults, scheduler, logger);
+        DriveSettingsViewModel tab({drives, owner.guard, monitor, {}});
 
         picker.scanVolumes();
         std::optional<MountedVolumeInfo> listed;

@@ -4,6 +4,7 @@
 #include "services/LanguageManager.h"
 #include "settings/DriveSettingsViewModel.h"
 #include "support/DriveMonitorRig.h"
+#include "support/GuardRig.h"
 #include "support/ViewRenderer.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,7 @@ namespace {
 struct Kit : DriveMonitorRig<> {
     FakeAppIconSource icons;
     LanguageManager language{defaults, scheduler, logger};
+    GuardRig owner{defaults, scheduler, logger};
 };
 
 // List rows belong to their view only through the item tree, so findChildren misses them.
@@ -112,7 +114,7 @@ private slots:
                 return renderer;
             };
             DrivePickerViewModel picker(kit.volumes, kit.drives);
-            DriveSettingsViewModel tab({kit.drives, kit.driveMonitor, {}});
+            DriveSettingsViewModel tab({kit.drives, kit.owner.guard, kit.driveMonitor, {}});
             QVERIFY(render(pickerUrl, {480, 360}, &picker, "drive-picker-empty", "emptyState", 1));
             QVERIFY(render(tabUrl, {520, 430}, &tab, "drives-tab-empty", "emptyState", 1));
 

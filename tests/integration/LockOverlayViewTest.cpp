@@ -106,8 +106,9 @@ private slots:
                 QCOMPARE(cardRect.bottom() - button.bottom(), 40.0);
                 const QString driveLine = child(root, "driveLine")->property("text").toString();
                 QCOMPARE(driveLine.contains(QStringLiteral("未知硬盘")), !c.inStore);
-                // The backdrop darkens the screen; the card is its own grey.
-                QVERIFY(qGray(image.pixel(10, 10)) < 40);
+                // Without a compositor's blur nothing behind the card shows: the backdrop is the
+                // card's own grey.
+                QCOMPARE(image.pixelColor(10, 10), QColor(44, 44, 46));
                 QCOMPARE(image.pixelColor(cardRect.left() + 8, cardRect.center().y()),
                          QColor(44, 44, 46));
             }

@@ -132,6 +132,40 @@ public:
         return answer && answer->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
+    // Lines of white text over the whole window, in the server's built-in font.
+    void fillWithText(xcb_window_t window, const QSize& size) {
+        const xcb_font_t font = xcb_generate_id(m_connection);
+        xcb_open_font(m_connection, font, 5, "fixed");
+        const xcb_gcontext_t pen = xcb_generate_id(m_connection);
+        const quint32 values[] = {0xFFFFFF, 0x336699, font};
+        xcb_create_gc(m_connection, pen, window,
+                      XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT, values);
+        const QByteArray line = QByteArray("secret diary: the vault code is 4711 ").repeated(8);
+        for (int y = 12; y < size.height(); y += 14)
+            xcb_image_text_8(m_connection, quint8(qMin(line.size(), qsizetype(255))), window, pen,
+                             0, y, line.constData());
+        xcb_free_gc(m_connection, pen);
+        xcb_close_font(m_connection, font);
+        xcb_flush(m_connection);
+    }
+
+    // What the screen shows in `area`, as 0xRRGGBB values.
+    QList<quint32> capture(const QRect& area) {
+        auto image = reply(xcb_get_image_reply(
+            m_connection,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, qint16(area.x()),
+                          qint16(area.y()), quint16(area.width()), quint16(area.height()),
+                          0xFFFFFFFF),
+            nullptr));
+        if (!image || xcb_get_image_data_length(image.get()) < area.width() * area.height() * 4)
+            return {};
+        const auto* pixels = reinterpret_cast<const quint32*>(xcb_get_image_data(image.get()));
+        QList<quint32> values(pixels, pixels + area.width() * area.height());
+        for (quint32& value : values)
+            value &= 0xFFFFFF;
+        return values;
+    }
+
     xcb_connection_t* connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
 
@@ -340,6 +374,45 @@ private slots:
         video.readEvents();
         QCOMPARE(video.buttonPresses, 0);
         QCOMPARE(video.activeWindow(), player);
+    }
+
+    // Over a window full of text and without a blurring compositor, everything around the card is
+    // one opaque colour, the card's own: nothing of the text can be read through it.
+    void backdropShowsNothingOfTheWindowBehind() {
+        Program program;
+        OtherApp editor;
+        const QRect screen = program.screens.screens().first();
+        const xcb_window_t page = editor.openWindow(screen, false);
+        QTRY_VERIFY_WITH_TIMEOUT(editor.viewable(page), 10000);
+        editor.fillWithText(page, screen.size());
+        QTRY_VERIFY_WITH_TIMEOUT(editor.capture(screen).count(0xFFFFFF) > 10000, 10000);
+
+        const auto windows = program.cover();
+        QTRY_VERIFY_WITH_TIMEOUT(quickWindow(windows.front()).isExposed(), 10000);
+        auto* card = static_cast<LockOverlayWindow&>(*windows.front())
+                         .view()
+                         ->findChild<QQuickItem*>(QStringLiteral("card"));
+        QVERIFY(card);
+        // The card and its shadow, 20 points out and 8 down, are left out.
+        const QSize cardSize(int(card->width()), int(card->height()));
+        const QRect cardArea =
+            QRect(screen.center() - QPoint(cardSize.width(), cardSize.height()) / 2, cardSize)
+                .adjusted(-24, -24, 24, 32);
+        const quint32 cardDark = 0x2C2C2E;
+        const auto strayPixels = [&] {
+            const QList<quint32> shown = editor.capture(screen);
+            if (shown.isEmpty())
+                return -1;
+            int stray = 0;
+            for (int y = 0; y < screen.height(); ++y) {
+                for (int x = 0; x < screen.width(); ++x) {
+                    const quint32 pixel = shown.at(y * screen.width() + x);
+                    stray += !cardArea.contains(x, y) && pixel != cardDark;
+                }
+            }
+            return stray;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(strayPixels(), 0, 10000);
     }
 
     void serviceCoversBothScreensAndFollowsAnUnpluggedScreen() {

@@ -8,7 +8,8 @@ class AppsSettingsViewModelTest : public QObject {
 
     struct Tab : OverlayModelGraph {
         int pickerOpenings = 0;
-        AppsSettingsViewModel model{apps, drives, language, [this] { ++pickerOpenings; }};
+        AppsSettingsViewModel model{apps, drives, owner.guard, language,
+                                    [this] { ++pickerOpenings; }};
 
         Tab() {
             for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"})

@@ -1,5 +1,6 @@
 #include "settings/DriveSettingsViewModel.h"
 #include "support/DriveMonitorRig.h"
+#include "support/GuardRig.h"
 
 #include <QtTest>
 
@@ -7,6 +8,7 @@ class DriveSettingsViewModelTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<DriveMonitorRig<>> rig;
+    std::unique_ptr<GuardRig> owner;
     std::unique_ptr<DriveSettingsViewModel> model;
     QList<QWindow*> pickerOpenedOver;
 
@@ -29,9 +31,11 @@ private slots:
     void init() {
         pickerOpenedOver.clear();
         model.reset();
+        owner.reset();
         rig = std::make_unique<DriveMonitorRig<>>();
+        owner = std::make_unique<GuardRig>(rig->defaults, rig->scheduler, rig->logger);
         model = std::make_unique<DriveSettingsViewModel>(DriveSettingsViewModel::Dependencies{
-            rig->drives, rig->driveMonitor,
+            rig->drives, owner->guard, rig->driveMonitor,
             [this](QWindow* parent) { pickerOpenedOver.append(parent); }});
     }
 

@@ -20,6 +20,7 @@ struct Program {
         defaults.setAppSettings(settings);
         quit.replyToApplicationShouldTerminate = [this](bool granted) { replies.append(granted); };
         quit.activateApplication = [this] { ++activations; };
+        quit.explainRefusal = [this] { ++explanations; };
     }
 
     MemoryStore store;
@@ -28,9 +29,10 @@ struct Program {
     FakeScheduler scheduler;
     FakeAuthBackend backend;
     SystemAuthService auth{backend, scheduler, logger};
-    QuitProtection quit{defaults, auth};
+    QuitProtection quit{defaults, auth, logger};
     QList<bool> replies;
     int activations = 0;
+    int explanations = 0;
 };
 
 } // namespace
@@ -39,13 +41,14 @@ class QuitProtectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void quitsAtOnceWhenOffBypassedOrNobodyCanBeAsked() {
+    // Where nobody can be asked, quitting is refused and the owner told why, every time.
+    void quitsAtOnceWhenOffOrBypassedAndNeverWhenNobodyCanBeAsked() {
         Program off(false);
         QCOMPARE(off.quit.applicationShouldTerminate(), TerminateReply::terminateNow);
 
         Program noAgent(true);
         noAgent.backend.unavailableBecause = QStringLiteral("no polkit");
-        QCOMPARE(noAgent.quit.applicationShouldTerminate(), TerminateReply::terminateNow);
+        QCOMPARE(noAgent.quit.applicationShouldTerminate(), TerminateReply::terminateCancel);
 
         Program poweringOff(true);
         poweringOff.quit.setBypassQuitPassword();
@@ -54,11 +57,16 @@ private slots:
         for (Program* program : {&off, &noAgent, &poweringOff})
             QVERIFY(program->backend.reasons.isEmpty());
         QVERIFY(off.logger.lines.isEmpty() && poweringOff.logger.lines.isEmpty());
-        // Why the password was not asked is said once, however often the owner quits.
-        QCOMPARE(noAgent.quit.applicationShouldTerminate(), TerminateReply::terminateNow);
+        // Why the password cannot be asked is logged once, the refusal every time.
+        QCOMPARE(noAgent.quit.applicationShouldTerminate(), TerminateReply::terminateCancel);
+        const QString refused =
+            QStringLiteral("[Velmora] Quit refused: nobody can be asked for authentication");
         QCOMPARE(
             noAgent.logger.lines,
-            QStringList{QStringLiteral("[Velmora] System authentication unavailable: no polkit")});
+            (QStringList{QStringLiteral("[Velmora] System authentication unavailable: no polkit"),
+                         refused, refused}));
+        QCOMPARE(noAgent.explanations, 2);
+        QCOMPARE(off.explanations + poweringOff.explanations, 0);
     }
 
     void oneDialogAtATimeAndCancelKeepsRunning() {
@@ -88,15 +96,19 @@ private slots:
         QCOMPARE(program.replies, (QList<bool>{false, true}));
     }
 
-    void quitsWhenNobodyCouldBeAskedAfterAll() {
+    void keepsRunningWhenNobodyCouldBeAskedAfterAll() {
         Program program(true);
         QCOMPARE(program.quit.applicationShouldTerminate(), TerminateReply::terminateLater);
         program.backend.answer(Result::unavailable, QStringLiteral("no authentication agent"));
         program.scheduler.advance(0);
-        QCOMPARE(program.replies, QList<bool>{true});
-        QCOMPARE(program.logger.lines,
-                 QStringList{QStringLiteral(
-                     "[Velmora] System authentication unavailable: no authentication agent")});
+        QCOMPARE(program.replies, QList<bool>{false});
+        QCOMPARE(program.explanations, 1);
+        QCOMPARE(
+            program.logger.lines,
+            (QStringList{
+                QStringLiteral(
+                    "[Velmora] System authentication unavailable: no authentication agent"),
+                QStringLiteral("[Velmora] Quit refused: nobody can be asked for authentication")}));
     }
 
     void unavailableWithoutAReasonSaysSo() {

@@ -36,17 +36,25 @@ QString unescape(const QString& literal) {
 }
 
 // The keys a source file looks up: Texts.t("…") and kit titles in QML, text("…") and
-// localized("…") in C++, with or without QStringLiteral.
+// localized("…") in C++, with or without QStringLiteral; adjacent C++ literals are one key.
 QStringList usedKeys(const QString& source, bool isQml) {
-    static const QString literal = QString::fromUtf8("\"((?:[^\"\\\\]|\\\\.)*)\"");
+    static const QString literal = QString::fromUtf8("\"(?:[^\"\\\\]|\\\\.)*\"");
+    static const QString literals =
+        u'(' + literal + QStringLiteral("(?:\\s*") + literal + QStringLiteral(")*)");
     static const QRegularExpression qml(
-        QString::fromUtf8("(?:\\bTexts\\.t\\(\\s*|\\btitle\\s*:\\s*)") + literal);
+        QString::fromUtf8("(?:\\bTexts\\.t\\(\\s*|\\btitle\\s*:\\s*)(") + literal + u')');
     static const QRegularExpression cpp(
-        QString::fromUtf8("\\b(?:localized|text)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") + literal);
+        QString::fromUtf8("\\b(?:localized|text)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") + literals);
+    static const QRegularExpression piece(literal);
     QStringList keys;
     auto it = (isQml ? qml : cpp).globalMatch(source);
-    while (it.hasNext())
-        keys.append(unescape(it.next().captured(1)));
+    while (it.hasNext()) {
+        QString key;
+        auto pieces = piece.globalMatch(it.next().captured(1));
+        while (pieces.hasNext())
+            key += unescape(pieces.next().captured(0).chopped(1).mid(1));
+        keys.append(key);
+    }
     return keys;
 }
 
@@ -78,10 +86,12 @@ private slots:
         const QString cpp = QStringLiteral(
             "item.setTitle(language.localized(QStringLiteral(\"Quit Velmora\")));\n"
             "m_language.text(QStringLiteral(\"Version %@ is ready to install.\"), {version});\n"
-            "label->text(); setText(\"not a key\");\n");
+            "label->text(); setText(\"not a key\");\n"
+            "m_language.localized(QStringLiteral(\"One \"\n  \"text\"));\n");
         QCOMPARE(usedKeys(cpp, false),
                  (QStringList{QStringLiteral("Quit Velmora"),
-                              QStringLiteral("Version %@ is ready to install.")}));
+                              QStringLiteral("Version %@ is ready to install."),
+                              QStringLiteral("One text")}));
     }
 
     void everyTableIsCompleteAndReadsCleanly() {

@@ -80,5 +80,7 @@ void LockOverlayWindow::applyPlatformHints() {
     m_window->create();
     const auto id = static_cast<xcb_window_t>(m_window->winId());
     X11OverlayHints::keepOnEveryDesktop(connection, id);
-    X11OverlayHints::blurBehind(connection, id);
+    // Without a blurring compositor the view draws an opaque backdrop instead.
+    if (X11OverlayHints::blurBehind(connection, id) && m_view)
+        m_view->setProperty("blurredBehind", true);
 }

@@ -80,12 +80,17 @@ void X11OverlayHints::keepOnEveryDesktop(xcb_connection_t* connection, xcb_windo
     xcb_flush(connection);
 }
 
-void X11OverlayHints::blurBehind(xcb_connection_t* connection, xcb_window_t window) {
+bool X11OverlayHints::blurBehind(xcb_connection_t* connection, xcb_window_t window) {
     const xcb_atom_t region = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
     if (region == XCB_ATOM_NONE)
-        return;
+        return false;
     // An empty region means the whole window.
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, region, XCB_ATOM_CARDINAL, 32, 0,
                         nullptr);
     xcb_flush(connection);
+    // The blur effect announces itself with the same property on the root window; the atom alone
+    // only says some client once named it.
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const PropertyReply announced = property(connection, root, region, XCB_GET_PROPERTY_TYPE_ANY);
+    return announced && announced->type != XCB_ATOM_NONE;
 }

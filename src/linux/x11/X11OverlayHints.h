@@ -22,8 +22,9 @@ public:
     // window already asks for.
     static void keepOnEveryDesktop(xcb_connection_t* connection, xcb_window_t window);
 
-    // Asks a compositor that blurs behind windows (KWin) to blur behind the whole window.
-    static void blurBehind(xcb_connection_t* connection, xcb_window_t window);
+    // Asks a compositor that blurs behind windows (KWin) to blur behind the whole window. False
+    // when no running compositor announced that it does: then nothing is blurred.
+    static bool blurBehind(xcb_connection_t* connection, xcb_window_t window);
 
 private:
     static xcb_atom_t atom(xcb_connection_t* connection, const char* name);

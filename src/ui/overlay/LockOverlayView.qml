@@ -1,23 +1,29 @@
 import QtQuick
 import Velmora.Theme
 
-// The lock overlay's content: a blurred, dimmed backdrop over the whole screen and a centred card
-// naming the application and the drive it needs, with one Force Quit button.
+// The lock overlay's content: a backdrop over the whole screen and a centred card naming the
+// application and the drive it needs, with one Force Quit button. The backdrop is blurred and
+// dimmed where the compositor blurs behind the window, and opaque in the card's colour everywhere
+// else: nothing of the locked application may be read through it.
 Item {
     id: root
     // A LockOverlayViewModel.
     required property QtObject model
     property bool isVisible: false
+    // Set by the window when the compositor blurs what lies behind it.
+    property bool blurredBehind: false
 
     BlurView {
         anchors.fill: parent
         material: 13
         blendingMode: behindWindow
+        visible: root.blurredBehind
     }
 
     Rectangle {
+        objectName: "backdrop"
         anchors.fill: parent
-        color: Qt.rgba(0, 0, 0, 0.4)
+        color: root.blurredBehind ? Qt.rgba(0, 0, 0, 0.4) : VelmoraColors.cardDark
     }
 
     // A soft shadow, black at 30 % reaching 20 points out, 8 points below the card: rings of

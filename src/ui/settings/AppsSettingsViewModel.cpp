@@ -3,6 +3,9 @@
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
 #include "services/LanguageManager.h"
+#include "services/LooseningGuard.h"
+
+#include <QPointer>
 
 namespace {
 
@@ -21,11 +24,12 @@ QList<QUuid> idsOf(const QList<ProtectedApp>& apps) {
 
 AppsSettingsViewModel::AppsSettingsViewModel(ProtectedAppsManager& apps,
                                              const ProtectedDrivesManager& drives,
-                                             const LanguageManager& language,
+                                             LooseningGuard& guard, const LanguageManager& language,
                                              std::function<void()> openPicker, QObject* parent)
     : QAbstractListModel(parent)
     , m_apps(apps)
     , m_drives(drives)
+    , m_guard(guard)
     , m_language(language)
     , m_openPicker(std::move(openPicker))
     , m_shownIds(idsOf(apps.apps())) {
@@ -71,23 +75,31 @@ void AppsSettingsViewModel::selectDrive(const QString& appId, const QString& val
     const std::optional<ProtectedApp> found = app(appId);
     if (!found)
         return;
-    if (value == noDriveValue()) {
-        m_apps.setRequiredDriveID(*found, std::nullopt);
-        return;
+    std::optional<QUuid> driveId;
+    if (value != noDriveValue()) {
+        driveId = QUuid::fromString(value);
+        if (driveId->isNull())
+            return;
     }
-    const QUuid driveId = QUuid::fromString(value);
-    if (!driveId.isNull())
-        m_apps.setRequiredDriveID(*found, driveId);
+    ProtectedAppsManager& apps = m_apps;
+    m_guard.whenAllowed(
+        LooseningGuard::loosensDriveChoice(*found, driveId),
+        [&apps, app = *found, driveId] { apps.setRequiredDriveID(app, driveId); }, restoreRows());
 }
 
 void AppsSettingsViewModel::toggle(const QString& appId) {
-    if (const std::optional<ProtectedApp> found = app(appId))
-        m_apps.toggleApp(*found);
+    const std::optional<ProtectedApp> found = app(appId);
+    if (!found)
+        return;
+    ProtectedAppsManager& apps = m_apps;
+    m_guard.whenAllowed(
+        LooseningGuard::protects(*found), [&apps, app = *found] { apps.toggleApp(app); },
+        restoreRows());
 }
 
 void AppsSettingsViewModel::remove(const QString& appId) {
     if (const std::optional<ProtectedApp> found = app(appId))
-        m_apps.removeApp(*found);
+        removeApps({*found});
 }
 
 void AppsSettingsViewModel::selectRow(int row, bool control, bool shift) {
@@ -110,8 +122,27 @@ void AppsSettingsViewModel::removeAppsAt(const QList<int>& rows) {
         if (row >= 0 && row < apps.size())
             collected.append(apps[row]);
     }
-    for (const ProtectedApp& each : collected)
-        m_apps.removeApp(each);
+    removeApps(collected);
+}
+
+void AppsSettingsViewModel::removeApps(const QList<ProtectedApp>& doomed) {
+    const bool loosens = std::any_of(doomed.begin(), doomed.end(), &LooseningGuard::protects);
+    ProtectedAppsManager& apps = m_apps;
+    m_guard.whenAllowed(
+        loosens,
+        [&apps, doomed] {
+            for (const ProtectedApp& each : doomed)
+                apps.removeApp(each);
+        },
+        restoreRows());
+}
+
+// The switches and menus of a refused change show the stored state again.
+std::function<void()> AppsSettingsViewModel::restoreRows() {
+    return [self = QPointer<AppsSettingsViewModel>(this)] {
+        if (self)
+            self->refreshRows();
+    };
 }
 
 int AppsSettingsViewModel::rowCount(const QModelIndex& parent) const {

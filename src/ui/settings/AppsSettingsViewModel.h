@@ -10,12 +10,14 @@
 #include <optional>
 
 class LanguageManager;
+class LooseningGuard;
 class ProtectedAppsManager;
 class ProtectedDrivesManager;
 
 // The Apps tab: one row per protected app in the store's order, each naming its app by ID, with
 // the drive menu's entries and choice, the protection switch, removal, and a row selection that
-// Delete or Backspace removes.
+// Delete or Backspace removes. Changes that lower protection go through the guard; a refused one
+// leaves the rows as they were.
 class AppsSettingsViewModel : public QAbstractListModel {
     Q_OBJECT
     Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY appsChanged)
@@ -36,8 +38,8 @@ public:
     static QString noDriveValue() { return QStringLiteral("none"); }
 
     AppsSettingsViewModel(ProtectedAppsManager& apps, const ProtectedDrivesManager& drives,
-                          const LanguageManager& language, std::function<void()> openPicker,
-                          QObject* parent = nullptr);
+                          LooseningGuard& guard, const LanguageManager& language,
+                          std::function<void()> openPicker, QObject* parent = nullptr);
 
     bool isEmpty() const;
     // {value, title} pairs: "none" first, then each registered drive by its ID's text.
@@ -54,7 +56,8 @@ public:
     // plainly clicked row.
     Q_INVOKABLE void selectRow(int row, bool control, bool shift);
     Q_INVOKABLE void removeSelected();
-    // The apps at these positions are collected first, then each is removed.
+    // The apps at these positions are collected first, then each is removed; one confirmation
+    // covers them all.
     void removeAppsAt(const QList<int>& rows);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -67,11 +70,14 @@ signals:
 
 private:
     std::optional<ProtectedApp> app(const QString& appId) const;
+    void removeApps(const QList<ProtectedApp>& doomed);
+    std::function<void()> restoreRows();
     void followApps();
     void refreshRows();
 
     ProtectedAppsManager& m_apps;
     const ProtectedDrivesManager& m_drives;
+    LooseningGuard& m_guard;
     const LanguageManager& m_language;
     std::function<void()> m_openPicker;
     // The IDs shown, in order; an unchanged order updates rows in place.

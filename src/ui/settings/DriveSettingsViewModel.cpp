@@ -2,6 +2,9 @@
 
 #include "model/ProtectedDrivesManager.h"
 #include "services/DriveMonitorService.h"
+#include "services/LooseningGuard.h"
+
+#include <QPointer>
 
 #include <QVariantMap>
 #include <QWindow>
@@ -76,13 +79,18 @@ void DriveSettingsViewModel::addDrive(QObject* window) {
 }
 
 void DriveSettingsViewModel::toggleDrive(const QString& id) {
-    if (const auto drive = rowDrive(id))
-        m_deps.drives.toggleDrive(*drive);
+    const auto drive = rowDrive(id);
+    if (!drive)
+        return;
+    ProtectedDrivesManager& drives = m_deps.drives;
+    m_deps.guard.whenAllowed(
+        m_deps.guard.isNeeded(*drive), [&drives, drive = *drive] { drives.toggleDrive(drive); },
+        restoreRows());
 }
 
 void DriveSettingsViewModel::removeDrive(const QString& id) {
     if (const auto drive = rowDrive(id))
-        m_deps.drives.removeDrive(*drive);
+        removeDrives({*drive});
 }
 
 void DriveSettingsViewModel::clickRow(int position, int modifiers) {
@@ -109,8 +117,29 @@ void DriveSettingsViewModel::deleteRows(const QList<int>& positions) {
             doomed.append(m_rows.at(position));
     }
     m_selection.clear();
-    for (const ProtectedDrive& drive : doomed)
-        m_deps.drives.removeDrive(drive);
+    removeDrives(doomed);
+}
+
+void DriveSettingsViewModel::removeDrives(const QList<ProtectedDrive>& doomed) {
+    const LooseningGuard& guard = m_deps.guard;
+    const bool loosens = std::any_of(doomed.begin(), doomed.end(),
+                                     [&guard](const auto& drive) { return guard.isNeeded(drive); });
+    ProtectedDrivesManager& drives = m_deps.drives;
+    m_deps.guard.whenAllowed(
+        loosens,
+        [&drives, doomed] {
+            for (const ProtectedDrive& drive : doomed)
+                drives.removeDrive(drive);
+        },
+        restoreRows());
+}
+
+// The switches of a refused change show the stored state again.
+std::function<void()> DriveSettingsViewModel::restoreRows() {
+    return [self = QPointer<DriveSettingsViewModel>(this)] {
+        if (self)
+            self->redraw();
+    };
 }
 
 void DriveSettingsViewModel::redraw() {

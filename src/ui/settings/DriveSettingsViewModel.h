@@ -13,12 +13,14 @@
 #include <functional>
 
 class DriveMonitorService;
+class LooseningGuard;
 class ProtectedDrivesManager;
 class QWindow;
 
 // The Drives tab: the registered drives with their mount state, switched on and off and removed
 // through the store. A row's mount state is asked when it appears and at every poll of the drive
-// monitor, never kept longer.
+// monitor, never kept longer. Switching off or removing a drive that protected apps need goes
+// through the guard.
 class DriveSettingsViewModel : public QObject {
     Q_OBJECT
     // The rows() for a list view; one role per key.
@@ -28,6 +30,7 @@ class DriveSettingsViewModel : public QObject {
 public:
     struct Dependencies {
         ProtectedDrivesManager& drives;
+        LooseningGuard& guard;
         const DriveMonitorService& monitor;
         // Opens the drive picker over the given window (null: none).
         std::function<void(QWindow*)> showDrivePicker;
@@ -68,6 +71,8 @@ private:
     void publish();
     void askMountStates(bool onlyNewRows);
     std::optional<ProtectedDrive> rowDrive(const QString& id) const;
+    void removeDrives(const QList<ProtectedDrive>& doomed);
+    std::function<void()> restoreRows();
 
     Dependencies m_deps;
     // Copies of the drives as the rows were drawn.

@@ -84,10 +84,14 @@ Item {
             GoldSwitchStyle {
                 objectName: "requirePasswordToQuit"
                 anchors.fill: parent
-                enabled: root.model.authAvailable
+                // Once on, it can always be asked to go off: the owner then has to confirm.
+                enabled: root.model.authAvailable || root.model.requirePasswordToQuit
                 label: Texts.t("Require authentication to quit")
                 checked: root.model.requirePasswordToQuit
-                onToggled: (on) => root.model.requirePasswordToQuit = on
+                onToggled: (on) => {
+                    root.model.requirePasswordToQuit = on
+                    checked = Qt.binding(() => root.model.requirePasswordToQuit)
+                }
             }
         }
         Footer {

@@ -4,8 +4,10 @@
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
+#include "services/LooseningGuard.h"
 #include "services/SystemAuthService.h"
 
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 
@@ -23,13 +25,27 @@ void GeneralSettingsViewModel::setLaunchAtLogin(bool enabled) {
 }
 
 void GeneralSettingsViewModel::setRequirePasswordToQuit(bool required) {
-    if (required == m_settings.requirePasswordToQuit || !m_authAvailable)
+    if (required == m_settings.requirePasswordToQuit || (required && !m_authAvailable))
         return;
-    m_settings.requirePasswordToQuit = required;
-    save();
+    QPointer<GeneralSettingsViewModel> self(this);
+    m_deps.guard.whenAllowed(
+        !required,
+        [self, required] {
+            if (!self)
+                return;
+            self->m_settings.requirePasswordToQuit = required;
+            self->save();
+        },
+        [self] {
+            if (self)
+                emit self->changed();
+        });
 }
 
 QString GeneralSettingsViewModel::quitFooterKey() const {
+    if (!m_authAvailable && m_settings.requirePasswordToQuit)
+        return QStringLiteral("Velmora can't ask for your password here, so this setting can't be "
+                              "honoured: quitting is refused instead.");
     if (!m_authAvailable)
         return QStringLiteral(
             "This Mac has no Touch ID and no login password, so quitting can't be protected.");

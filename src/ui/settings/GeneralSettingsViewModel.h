@@ -10,6 +10,7 @@ class Defaults;
 class DriveMonitorService;
 class LanguageManager;
 class LoginItemService;
+class LooseningGuard;
 class SystemAuthService;
 
 // The General tab: what each control shows and writes. Made with the tab's content, holding its
@@ -35,6 +36,7 @@ public:
         Defaults& defaults;
         LanguageManager& language;
         SystemAuthService& auth;
+        LooseningGuard& guard;
         DriveMonitorService& driveMonitor;
         LoginItemService& loginItems;
         std::function<void()> checkForUpdates;
@@ -47,6 +49,7 @@ public:
     bool launchAtLogin() const { return m_settings.launchAtLogin; }
     void setLaunchAtLogin(bool enabled);
     bool requirePasswordToQuit() const { return m_settings.requirePasswordToQuit; }
+    // Turning it on needs a way to ask the owner; turning it off needs the owner.
     void setRequirePasswordToQuit(bool required);
     bool authAvailable() const { return m_authAvailable; }
     QString quitFooterKey() const;

@@ -89,7 +89,11 @@ Item {
             objectName: "switch"
             anchors.verticalCenter: parent.verticalCenter
             checked: row.drive.isEnabled
-            onToggled: row.viewModel.toggleDrive(row.drive.id)
+            // The stored state decides, also when lowering protection was refused.
+            onToggled: {
+                row.viewModel.toggleDrive(row.drive.id)
+                checked = Qt.binding(() => row.drive.isEnabled)
+            }
         }
 
         Item {

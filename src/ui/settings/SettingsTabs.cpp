@@ -8,9 +8,9 @@ SettingsTabs::SettingsTabs(Dependencies dependencies)
     : m_deps(dependencies)
     , m_drivePicker({dependencies.volumes, dependencies.drives, dependencies.language,
                      dependencies.icons, dependencies.logger})
-    , m_appsModel(dependencies.apps, dependencies.drives, dependencies.language,
+    , m_appsModel(dependencies.apps, dependencies.drives, dependencies.guard, dependencies.language,
                   [this] { showAppPicker(); })
-    , m_drivesModel({dependencies.drives, dependencies.monitor,
+    , m_drivesModel({dependencies.drives, dependencies.guard, dependencies.monitor,
                      [this](QWindow* parent) { m_drivePicker.show(parent); }}) {}
 
 SettingsTabs::~SettingsTabs() {

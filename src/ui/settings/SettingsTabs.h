@@ -14,6 +14,7 @@ class DriveMonitorService;
 class InstalledApplications;
 class LanguageManager;
 class Logger;
+class LooseningGuard;
 class ProtectedAppsManager;
 class ProtectedDrivesManager;
 class VolumeSource;
@@ -25,6 +26,7 @@ public:
     struct Dependencies {
         ProtectedAppsManager& apps;
         ProtectedDrivesManager& drives;
+        LooseningGuard& guard;
         const DriveMonitorService& monitor;
         const Defaults& defaults;
         LanguageManager& language;

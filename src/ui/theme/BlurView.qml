@@ -1,8 +1,7 @@
 import QtQuick
 
 // A translucent backdrop. Behind the window (blendingMode behindWindow) the lock windows ask the
-// compositor to blur what lies there, where the desktop offers that; otherwise the tint alone
-// shows.
+// compositor to blur what lies there; callers show it only where the desktop does blur.
 Rectangle {
     id: root
     // Material numbers as the callers name them; only their lightness matters here.

@@ -6,6 +6,7 @@
 #include "ports/Logger.h"
 #include "ports/MenuBarWindows.h"
 #include "ports/StatusItem.h"
+#include "services/LooseningGuard.h"
 #include "services/OverlayWindowService.h"
 #include "tray/MenuBarIcon.h"
 #include "tray/MenuBarViewModel.h"
@@ -79,11 +80,30 @@ void MenuBarController::togglePopover(QPoint pointer) {
 }
 
 void MenuBarController::toggleProtection() {
+    const bool wasEnabled = m_deps.defaults.appSettings().isProtectionEnabled;
+    // The panel holds the pointer while open; it goes first so the dialog can be answered.
+    if (m_deps.guard.asksFor(wasEnabled))
+        closePanel();
+    QPointer<MenuBarController> self(this);
+    m_deps.guard.whenAllowed(
+        wasEnabled,
+        [self, wasEnabled] {
+            if (self)
+                self->setProtectionEnabled(!wasEnabled);
+        },
+        [self, wasEnabled] {
+            if (self && self->m_panelModel)
+                self->m_panelModel->showProtection(wasEnabled);
+        });
+}
+
+void MenuBarController::setProtectionEnabled(bool enabled) {
     AppSettings settings = m_deps.defaults.appSettings();
-    const bool wasEnabled = settings.isProtectionEnabled;
-    settings.isProtectionEnabled = !wasEnabled;
+    settings.isProtectionEnabled = enabled;
     m_deps.defaults.setAppSettings(settings);
-    if (wasEnabled) {
+    if (m_panelModel)
+        m_panelModel->showProtection(enabled);
+    if (!enabled) {
         m_deps.overlays.hide(OverlayDismissReason::cancelled);
         m_iconState = IconState::idle;
     } else {

@@ -10,6 +10,7 @@ class AboutViewModel;
 class Defaults;
 class DesktopAppearance;
 class Logger;
+class LooseningGuard;
 class MenuBarPanel;
 class MenuBarViewModel;
 class MenuBarWindows;
@@ -35,6 +36,7 @@ public:
         Defaults& defaults;
         const ProtectedAppsManager& apps;
         const ProtectedDrivesManager& drives;
+        LooseningGuard& guard;
         OverlayWindowService& overlays;
         StatusItem& statusItem;
         MenuBarWindows& windows;
@@ -58,7 +60,8 @@ public:
     // A click on the tray icon: closes the panel when it is open, else opens it next to the icon
     // (or next to `pointer` when the tray does not say where the icon is).
     void togglePopover(QPoint pointer);
-    // The panel's switch: inverts the stored setting; switching off withdraws every overlay.
+    // The panel's switch: inverts the stored setting; switching off withdraws every overlay, once
+    // the guard allows it.
     void toggleProtection();
     void showAboutWindow();
 
@@ -78,6 +81,7 @@ private:
     QIcon currentIcon() const;
     MenuBarPanel& panel();
     void closePanel();
+    void setProtectionEnabled(bool enabled);
 
     Dependencies m_deps;
     IconState m_iconState = IconState::idle;

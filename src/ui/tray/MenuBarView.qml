@@ -101,7 +101,11 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 small: true
                 checked: root.model.isProtectionEnabled
-                onToggled: (on) => root.model.setProtectionEnabled(on)
+                // The model decides, also when switching off was refused.
+                onToggled: (on) => {
+                    root.model.setProtectionEnabled(on)
+                    checked = Qt.binding(() => root.model.isProtectionEnabled)
+                }
             }
         }
         CountRow {

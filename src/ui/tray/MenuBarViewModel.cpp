@@ -38,3 +38,9 @@ void MenuBarViewModel::setProtectionEnabled(bool enabled) {
     emit protectionChanged();
     call(m_callbacks.onToggleProtection);
 }
+
+void MenuBarViewModel::showProtection(bool enabled) {
+    m_isProtectionEnabled = enabled;
+    // Also when unchanged: the switch moved on its own and must go back.
+    emit protectionChanged();
+}

@@ -34,6 +34,8 @@ public:
 
     // The switch was flipped to `enabled`.
     Q_INVOKABLE void setProtectionEnabled(bool enabled);
+    // The stored state after a flip, also when switching off was refused.
+    void showProtection(bool enabled);
     Q_INVOKABLE void openSettings() { call(m_callbacks.onSettingsClicked); }
     Q_INVOKABLE void openAbout() { call(m_callbacks.onAboutClicked); }
     Q_INVOKABLE void quit() { call(m_callbacks.onQuitClicked); }
