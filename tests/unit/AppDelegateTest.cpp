@@ -114,7 +114,7 @@ private slots:
         program.fakes.mountChanges.change();
         QCOMPARE(program.openOverlays(), std::size_t(0));
         QCOMPARE(program.icon(), MenuBarController::IconState::active);
-        QCOMPARE(program.fakes.notifier.posts.last().title, QStringLiteral("硬盘已连接"));
+        QCOMPARE(program.fakes.notifier.posts.last().title, QStringLiteral("Drive Connected"));
         program.fakes.scheduler.advance(0.15);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora] App not running, skipping activation: org.example.Editor")));
