@@ -46,7 +46,7 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                    m_overlays, ports.logger)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_overlays, ports.statusItem, *m_menuBarWindows,
-                 ports.appearance, ports.logger, QStringLiteral(VELMORA_VERSION)})
+                 ports.appearance, m_language, ports.logger, QStringLiteral(VELMORA_VERSION)})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
                     [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
@@ -129,11 +129,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self)
             self->handleDetection(app);
     };
-    // 12.
-    m_overlays.onUnlocked = [self](const QString&, const QString&) {
-        if (self)
-            self->handleUnlock();
-    };
+    // 12. The tray icon follows the overlays by itself.
     // 13.
     m_driveMonitor.startPolling();
     // 14. The exec watches follow the protected list.
@@ -230,14 +226,8 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
                           body, false);
 }
 
-void AppDelegate::setIcon(MenuBarController::IconState state) {
-    m_menuBar.setIconState(state);
-    m_menuBar.updateIcon();
-}
-
 void AppDelegate::handlePanic() {
     m_overlays.hide(OverlayDismissReason::cancelled);
-    setIcon(MenuBarController::IconState::idle);
 }
 
 // The card is raised on the next pass of the event loop, so the monitor's kill, which follows
@@ -247,12 +237,7 @@ void AppDelegate::handleDetection(const ProtectedApp& app) {
         if (!self || self->m_driveMonitor.isRequiredDriveAvailable(app))
             return;
         self->m_overlays.showDriveRequired(app);
-        self->setIcon(MenuBarController::IconState::locked);
     });
-}
-
-void AppDelegate::handleUnlock() {
-    setIcon(MenuBarController::IconState::active);
 }
 
 void AppDelegate::handleDriveMounted(const ProtectedDrive& drive) {
@@ -262,7 +247,6 @@ void AppDelegate::handleDriveMounted(const ProtectedDrive& drive) {
     if (!covered || covered->requiredDriveID != drive.id)
         return;
     m_overlays.hide(OverlayDismissReason::driveAvailable);
-    setIcon(MenuBarController::IconState::active);
 }
 
 // At most one overlay per unmount: for the first enabled app requiring the drive that runs.
@@ -273,7 +257,6 @@ void AppDelegate::handleDriveUnmounted(const ProtectedDrive& drive) {
         if (!isRunning(m_ports.workspace, app.bundleIdentifier))
             continue;
         m_overlays.showDriveRequired(app);
-        setIcon(MenuBarController::IconState::locked);
         return;
     }
 }

@@ -62,7 +62,6 @@ private:
     bool isAnotherInstanceRunning() const;
     void installQuitShortcut();
     void logDriveStates();
-    void setIcon(MenuBarController::IconState state);
     void notifyDamagedList(const QString& key, int unreadableRecords);
 
     void startUpdater();
@@ -70,7 +69,6 @@ private:
 
     void handlePanic();
     void handleDetection(const ProtectedApp& app);
-    void handleUnlock();
     void handleDriveMounted(const ProtectedDrive& drive);
     void handleDriveUnmounted(const ProtectedDrive& drive);
     // A launcher or a second copy asked the program to come forward.

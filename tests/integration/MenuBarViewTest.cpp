@@ -130,25 +130,29 @@ private slots:
         QVERIFY(sceneRect(child(sheet, "heading")).bottom() < sceneRect(scroller).top());
     }
 
-    // The three glyphs at tray sizes on a light and a dark panel, for people to look at.
+    // The three glyphs at the tray sizes (16, 22, 24, HiDPI 44, 64) on a light and a dark panel,
+    // and the 16 px ones enlarged four times, for people to look at.
     void trayIconsPicture() {
-        QImage sheet(420, 200, QImage::Format_ARGB32);
+        const QList<int> sizes{16, 22, 24, 44, 64};
+        QImage sheet(1000, 200, QImage::Format_ARGB32);
         sheet.fill(Qt::white);
         QPainter painter(&sheet);
         const QList<std::pair<QColor, QColor>> panels{
             {QColor(246, 245, 244), MenuBarIcon::darkGlyph()},
             {QColor(36, 36, 36), MenuBarIcon::lightGlyph()}};
         for (int row = 0; row < panels.size(); ++row) {
-            painter.fillRect(QRect(0, row * 100, 420, 100), panels.at(row).first);
+            painter.fillRect(QRect(0, row * 100, 1000, 100), panels.at(row).first);
             int x = 12;
             for (MenuBarIcon::State state : {MenuBarIcon::State::idle, MenuBarIcon::State::active,
                                              MenuBarIcon::State::locked}) {
-                for (int pixels : {22, 64}) {
+                for (int pixels : sizes) {
                     painter.drawImage(QPoint(x, row * 100 + (100 - pixels) / 2),
                                       MenuBarIcon::image(state, panels.at(row).second, pixels));
-                    x += pixels + 12;
+                    x += pixels + 8;
                 }
-                x += 20;
+                const QImage small = MenuBarIcon::image(state, panels.at(row).second, 16);
+                painter.drawImage(QPoint(x, row * 100 + 18), small.scaled(64, 64));
+                x += 64 + 24;
             }
         }
         painter.end();

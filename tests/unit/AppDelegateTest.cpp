@@ -204,17 +204,30 @@ private slots:
         QCOMPARE(program.icon(), MenuBarController::IconState::locked);
     }
 
-    void panicClosesOverlaysAndShowsIdleWithProtectionOn() {
+    // Every way the card comes down with protection on leaves the icon saying "active".
+    void panicForceQuitAndTimeOutLeaveTheIconActive() {
         Program program;
         program.protect(editorID, QStringLiteral("Editor"), program.vault().id);
         program.start();
-        program.fakes.workspace.bringToFront(program.fakes.workspace.launch(editorID));
-        program.fakes.scheduler.advance(0);
-        QCOMPARE(program.openOverlays(), std::size_t(1));
-
-        QVERIFY(program.fakes.hotKeys.press(32, 0x1B00));
-        QCOMPARE(program.openOverlays(), std::size_t(0));
-        QCOMPARE(program.icon(), MenuBarController::IconState::idle);
+        const ProtectedApp editor = program.delegate->apps().apps().first();
+        const QList<std::function<void()>> dismissals{
+            [&] { QVERIFY(program.fakes.hotKeys.press(32, 0x1B00)); },
+            [&] {
+                program.fakes.overlayWindows.open().front()->content.onDismiss(
+                    OverlayDismissReason::forceQuit);
+            },
+            [&] { program.fakes.scheduler.advance(OverlayWindowService::overlayTimeoutSeconds); }};
+        for (const auto& dismiss : dismissals) {
+            program.delegate->overlays().showDriveRequired(editor);
+            QCOMPARE(program.openOverlays(), std::size_t(1));
+            QCOMPARE(program.icon(), MenuBarController::IconState::locked);
+            QCOMPARE(program.fakes.statusItem.toolTip, QStringLiteral("Velmora — App Locked"));
+            dismiss();
+            QCOMPARE(program.openOverlays(), std::size_t(0));
+            QCOMPARE(program.icon(), MenuBarController::IconState::active);
+            QCOMPARE(program.fakes.statusItem.toolTip,
+                     QStringLiteral("Velmora — Protection Active"));
+        }
         QVERIFY(program.delegate->defaults().appSettings().isProtectionEnabled);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays")));
