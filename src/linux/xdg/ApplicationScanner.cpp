@@ -99,6 +99,8 @@ void ApplicationScanner::scanFolder(const QString& folder, const QSet<QString>& 
         addName(searchNames, localizedValue(*entry, QStringLiteral("GenericName"), suffixes));
         addList(searchNames, entry->value(QStringLiteral("Keywords")));
         addList(searchNames, localizedValue(*entry, QStringLiteral("Keywords"), suffixes));
+        addName(searchNames, entry->value(QStringLiteral("Comment")));
+        addName(searchNames, localizedValue(*entry, QStringLiteral("Comment"), suffixes));
 
         m_logger.log(
             QStringLiteral("[Velmora] App: %1 | display=%2 | spotlight=%3 | searchNames=%4")
