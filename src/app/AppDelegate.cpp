@@ -219,8 +219,9 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
     QString body =
         m_language.localized(QStringLiteral("The saved list is unreadable and ignored."));
     if (unreadableRecords > 0)
-        body = m_language.text(QStringLiteral("%lld saved records are unreadable; the rest apply."),
-                               {unreadableRecords});
+        body =
+            m_language.plural(QStringLiteral("%lld saved records are unreadable; the rest apply."),
+                              unreadableRecords);
     m_ports.notifier.post(QStringLiteral("unreadable-") + key,
                           m_language.localized(QStringLiteral("Some saved settings are damaged")),
                           body, false);

@@ -87,6 +87,12 @@ private slots:
             kit.fitPanel(root);
             const qreal below = root->height() - sceneRect(child(root, "quitButton")).bottom();
             QVERIFY2(below >= 8 && below < 9, qPrintable(QString::number(below)));
+            if (language == AppLanguage::english) {
+                QCOMPARE(child(root, "appsRow")->property("label").toString(),
+                         QStringLiteral("3 protected apps"));
+                QCOMPARE(child(root, "drivesRow")->property("label").toString(),
+                         QStringLiteral("1 external drive"));
+            }
             kit.save(QStringLiteral("menubar-panel-full"));
 
             QQuickItem* settings = child(root, "settingsButton");

@@ -145,7 +145,7 @@ private slots:
                  (QList<RunningApplication>{editor, viewer}));
         QCOMPARE(program.fakes.notifier.posts.size(), 1);
         QCOMPARE(program.fakes.notifier.posts.first().body,
-                 QStringLiteral("1 saved records are unreadable; the rest apply."));
+                 QStringLiteral("1 saved record is unreadable; the rest apply."));
     }
 
     void unmountCoversOnlyTheFirstRunningEnabledApp() {

@@ -94,11 +94,12 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(before.isNull());
 
-        // Closing only hides: the next request shows the same window with its tab and title.
+        // Closing only hides: the next request shows the same window with its tab, its title in
+        // the language now in force.
         program.settings().showWindowOn(std::nullopt);
         QCOMPARE(program.fakes.settingsWindows.records.size(), 1u);
         QCOMPARE(view.selectedTab(), int(SettingsViewModel::drives));
-        QCOMPARE(program.window().title, QStringLiteral("Velmora Settings"));
+        QCOMPARE(program.window().title, QStringLiteral("Velmora 设置"));
     }
 
     void generalTabAppearingRefreshesAuthAndTheLoginItem() {

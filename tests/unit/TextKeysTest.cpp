@@ -40,9 +40,10 @@ QString unescape(const QString& literal) {
 QStringList usedKeys(const QString& source, bool isQml) {
     static const QString literal = QString::fromUtf8("\"((?:[^\"\\\\]|\\\\.)*)\"");
     static const QRegularExpression qml(
-        QString::fromUtf8("(?:\\bTexts\\.t\\(\\s*|\\btitle\\s*:\\s*)") + literal);
+        QString::fromUtf8("(?:\\bTexts\\.(?:t|plural)\\(\\s*|\\btitle\\s*:\\s*)") + literal);
     static const QRegularExpression cpp(
-        QString::fromUtf8("\\b(?:localized|text)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") + literal);
+        QString::fromUtf8("\\b(?:localized|text|plural)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") +
+        literal);
     QStringList keys;
     auto it = (isQml ? qml : cpp).globalMatch(source);
     while (it.hasNext())

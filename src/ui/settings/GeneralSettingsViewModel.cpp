@@ -41,8 +41,11 @@ QString GeneralSettingsViewModel::quitFooterKey() const {
 
 QStringList GeneralSettingsViewModel::languageNames() const {
     QStringList names;
+    // Each language by its own name; only "System" is said in the interface language.
     for (AppLanguage language : AppLanguages::allCases())
-        names.append(AppLanguages::displayName(language));
+        names.append(language == AppLanguage::system
+                         ? m_deps.language.localized(QStringLiteral("System"))
+                         : AppLanguages::displayName(language));
     return names;
 }
 

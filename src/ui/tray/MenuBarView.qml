@@ -110,14 +110,14 @@ Rectangle {
         CountRow {
             objectName: "appsRow"
             symbol: "app.badge.checkmark"
-            label: Texts.t("%lld protected apps", [root.model.protectedAppsCount])
+            label: Texts.plural("%lld protected apps", root.model.protectedAppsCount)
         }
         Divider {}
         CountRow {
             objectName: "drivesRow"
             visible: root.model.showsDrivesRow
             symbol: "externaldrive"
-            label: Texts.t("%lld external drives", [root.model.externalDrivesCount])
+            label: Texts.plural("%lld external drives", root.model.externalDrivesCount)
         }
         Divider {
             visible: root.model.showsDrivesRow
