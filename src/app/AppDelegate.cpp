@@ -229,6 +229,7 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
 
 void AppDelegate::handlePanic() {
     m_overlays.hide(OverlayDismissReason::cancelled);
+    m_onboarding.panicKeyPressed();
 }
 
 // The card is raised on the next pass of the event loop, so the monitor's kill, which follows

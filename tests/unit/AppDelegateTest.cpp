@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "onboarding/OnboardingViewModel.h"
 #include "support/FakePorts.h"
 
 #include <QtTest>
@@ -231,6 +232,8 @@ private slots:
         QVERIFY(program.delegate->defaults().appSettings().isProtectionEnabled);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays")));
+        // The welcome walk of this first start saw the key work.
+        QVERIFY(program.delegate->onboarding().model()->panicKeyTried());
     }
 
     void ctrlQGoesThroughQuitProtection() {
