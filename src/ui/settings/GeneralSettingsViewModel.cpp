@@ -20,6 +20,9 @@ void GeneralSettingsViewModel::setLaunchAtLogin(bool enabled) {
         return;
     m_settings.launchAtLogin = enabled;
     save();
+    // Only this switch touches the login item: language changes and the other switch leave the
+    // user's autostart entry alone.
+    m_deps.loginItems.updateLaunchAtLogin(enabled);
 }
 
 void GeneralSettingsViewModel::setRequirePasswordToQuit(bool required) {
@@ -102,7 +105,6 @@ void GeneralSettingsViewModel::appear() {
     m_authAvailable = m_deps.auth.isAvailable();
     m_hasBiometrics = m_deps.auth.hasBiometrics();
     emit changed();
-    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
 }
 
 // Only the two fields this tab's switches own are written over the stored record, so a change
@@ -113,5 +115,4 @@ void GeneralSettingsViewModel::save() {
     stored.requirePasswordToQuit = m_settings.requirePasswordToQuit;
     m_deps.defaults.setAppSettings(stored);
     emit changed();
-    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
 }
