@@ -38,6 +38,7 @@
 
 #include <QApplication>
 #include <QQuickWindow>
+#include <csignal>
 #include <cstdlib>
 
 namespace {
@@ -229,7 +230,12 @@ int main(int argc, char** argv) {
     };
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
-                     [&delegate] { delegate.requestTermination(); });
+                     [&delegate, &logger](int signalNumber) {
+                         logger.log(QStringLiteral("[Velmora] Quit requested by %1")
+                                        .arg(signalNumber == SIGINT ? QStringLiteral("SIGINT")
+                                                                    : QStringLiteral("SIGTERM")));
+                         delegate.requestTermination();
+                     });
     delegate.applicationDidFinishLaunching();
     if (SettingsWindowController* settings = delegate.settings()) {
         settingsTabs = std::make_unique<SettingsTabs>(SettingsTabs::Dependencies{

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <utility>
 
 namespace {
 
@@ -46,9 +47,13 @@ void DBusNotifier::requestPermission(std::function<void(bool granted)> answer) {
 
 void DBusNotifier::post(const QString& identifier, const QString& title, const QString& body,
                         bool withSound) {
+    // A session bus that went away does not come back to this connection: said once, not at
+    // every poll.
     if (!m_bus.isConnected()) {
-        m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: no session bus")
-                         .arg(identifier));
+        if (!std::exchange(m_toldNoBus, true))
+            m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: no session bus; "
+                                        "notifications stay off until Velmora is started again")
+                             .arg(identifier));
         return;
     }
     QVariantMap hints{{QStringLiteral("desktop-entry"), desktopId}};
