@@ -103,7 +103,9 @@ private:
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
             m_connection,
             xcb_intern_atom(m_connection, 0, static_cast<quint16>(strlen(name)), name), nullptr);
-        const xcb_atom_t found = reply ? reply->atom : XCB_ATOM_NONE;
+        xcb_atom_t found = XCB_ATOM_NONE;
+        if (reply)
+            found = reply->atom;
         free(reply);
         return found;
     }
