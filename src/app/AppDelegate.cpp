@@ -15,22 +15,6 @@
 #include <QPointer>
 #include <QScreen>
 
-namespace {
-
-MenuBarController::IconState trayIconOf(EnforcementService::IconState state) {
-    switch (state) {
-    case EnforcementService::IconState::idle:
-        return MenuBarController::IconState::idle;
-    case EnforcementService::IconState::active:
-        return MenuBarController::IconState::active;
-    case EnforcementService::IconState::locked:
-        return MenuBarController::IconState::locked;
-    }
-    return MenuBarController::IconState::idle;
-}
-
-} // namespace
-
 AppDelegate::AppDelegate(Ports ports, QObject* parent)
     : QObject(parent)
     , m_ports(ports)
@@ -42,8 +26,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_auth(ports.auth, ports.scheduler, ports.logger)
     , m_quit(m_defaults, m_auth, ports.logger)
     , m_guard(m_defaults, m_auth, ports.logger)
-    , m_driveMonitor(
-          {ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults, ports.logger})
+    , m_driveMonitor({ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults,
+                      ports.logger, &m_language})
     , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
     , m_overlays({ports.scheduler, ports.screens, *m_overlayWindows, ports.keyMonitor,
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
@@ -52,7 +36,7 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                    m_overlays, ports.logger)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_guard, m_overlays, ports.statusItem,
-                 *m_menuBarWindows, ports.appearance, ports.logger,
+                 *m_menuBarWindows, ports.appearance, m_language, ports.logger,
                  QStringLiteral(VELMORA_VERSION)})
     , m_enforcement({ports.scheduler, ports.workspace, m_apps, m_driveMonitor, m_overlays})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
@@ -74,10 +58,6 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     };
     m_quit.quitReason = [self] {
         return self ? self->m_language.localized(QStringLiteral("Quit Velmora")) : QString();
-    };
-    m_enforcement.onIconState = [self](EnforcementService::IconState state) {
-        if (self)
-            self->setIcon(trayIconOf(state));
     };
     m_quit.explainRefusal = [self] {
         if (self)
@@ -157,8 +137,10 @@ void AppDelegate::installPanicRoutes() {
     QPointer<AppDelegate> self(this);
     m_safety = std::make_unique<SafetyManager>(m_hotKeys, m_ports.logger);
     m_safety->onPanicKeyPressed = [self] {
-        if (self)
-            self->m_enforcement.handlePanic();
+        if (!self)
+            return;
+        self->m_enforcement.handlePanic();
+        self->m_onboarding.panicKeyPressed();
     };
     m_ports.applicationBus.setActionHandler([self](const QString& action) {
         if (!self || action != QLatin1String("panic"))
@@ -173,10 +155,6 @@ void AppDelegate::reportDetectionsToEnforcement() {
     m_appMonitor.onProtectedAppDetected = [self](const ProtectedApp& app) {
         if (self)
             self->m_enforcement.handleDetection(app);
-    };
-    m_overlays.onUnlocked = [self](const QString&, const QString&) {
-        if (self)
-            self->m_enforcement.handleUnlock();
     };
 }
 
@@ -280,8 +258,9 @@ void AppDelegate::notifyDamagedList(const QString& key, int unreadableRecords) {
     QString body =
         m_language.localized(QStringLiteral("The saved list is unreadable and ignored."));
     if (unreadableRecords > 0)
-        body = m_language.text(QStringLiteral("%lld saved records are unreadable; the rest apply."),
-                               {unreadableRecords});
+        body =
+            m_language.plural(QStringLiteral("%lld saved records are unreadable; the rest apply."),
+                              unreadableRecords);
     m_ports.notifier.post(QStringLiteral("unreadable-") + key,
                           m_language.localized(QStringLiteral("Some saved settings are damaged")),
                           body, false);
@@ -295,11 +274,6 @@ void AppDelegate::explainQuitRefusal() {
             "Nobody can be asked for your password here, so Velmora keeps running. The panic key, "
             "velmora --panic and the 60-second time-out still free the screen.")),
         false);
-}
-
-void AppDelegate::setIcon(MenuBarController::IconState state) {
-    m_menuBar.setIconState(state);
-    m_menuBar.updateIcon();
 }
 
 // A launcher (or a second copy) brings up the settings, which also serves desktops without a tray.

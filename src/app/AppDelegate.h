@@ -79,7 +79,6 @@ private:
     void startAppMonitor();
     void reportDrivesToEnforcement();
 
-    void setIcon(MenuBarController::IconState state);
     void notifyDamagedList(const QString& key, int unreadableRecords);
     void explainQuitRefusal();
 

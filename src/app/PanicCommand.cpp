@@ -5,7 +5,9 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -17,10 +19,27 @@ int fail(const QString& message) {
     return 1;
 }
 
+// The session's bus: the address given, else the user's bus socket. Never libdbus's autolaunch,
+// which would start a new, empty bus and leave its daemon running after this command.
+std::optional<QString> sessionBusAddress() {
+    const QString given = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!given.isEmpty())
+        return given;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString socket = runtime + QStringLiteral("/bus");
+    if (runtime.isEmpty() || !QFileInfo(socket).exists())
+        return std::nullopt;
+    return QStringLiteral("unix:path=") + socket;
+}
+
 } // namespace
 
 int PanicCommand::run() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    const std::optional<QString> address = sessionBusAddress();
+    if (!address)
+        return fail(QStringLiteral("no session bus address (DBUS_SESSION_BUS_ADDRESS is not set); "
+                                   "nothing was dismissed"));
+    QDBusConnection bus = QDBusConnection::connectToBus(*address, QStringLiteral("velmora-panic"));
     if (!bus.isConnected())
         return fail(QStringLiteral("cannot reach the session bus (%1); nothing was dismissed")
                         .arg(bus.lastError().message()));

@@ -37,6 +37,7 @@
 
 #include <QApplication>
 #include <QQuickWindow>
+#include <csignal>
 #include <cstdlib>
 
 namespace {
@@ -210,9 +211,9 @@ int main(int argc, char** argv) {
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
                      [&delegate, &logger](int signalNumber) {
-                         logger.log(QStringLiteral("[Velmora] Received signal %1; quitting only "
-                                                   "as the quit setting allows")
-                                        .arg(signalNumber));
+                         logger.log(QStringLiteral("[Velmora] Quit requested by %1")
+                                        .arg(signalNumber == SIGINT ? QStringLiteral("SIGINT")
+                                                                    : QStringLiteral("SIGTERM")));
                          delegate.requestTermination();
                      });
     delegate.applicationDidFinishLaunching();

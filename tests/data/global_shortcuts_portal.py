@@ -1,7 +1,9 @@
 '''A desktop portal that offers only GlobalShortcuts and answers every request at once.
 
-Parameters: "response", the code every request answers with (0 granted, 1 refused by the user).
-Shortcuts are pressed by the test through the mock's EmitSignal.
+Parameters: "response", the code every request answers with (0 granted, 1 refused by the user);
+"bind": false answers BindShortcuts with success and no bound shortcuts, as KDE does for a
+program it has no application ID for; "early": true sends every Response before the call's own
+reply. Shortcuts are pressed by the test through the mock's EmitSignal.
 '''
 
 import dbus
@@ -28,8 +30,11 @@ def respond(mock, options, results):
                                             [dbus.UInt32(mock.response), results])
         return False
 
-    # After the call's reply has gone out.
-    GLib.idle_add(emit)
+    if mock.early:
+        emit()
+    else:
+        # After the call's reply has gone out.
+        GLib.idle_add(emit)
     return dbus.ObjectPath(path)
 
 
@@ -39,12 +44,15 @@ def create_session(mock, options):
     return respond(mock, options, {'session_handle': dbus.String(session)})
 
 
-def bind_shortcuts(mock, _session, _shortcuts, _parent_window, options):
-    return respond(mock, options, {})
+def bind_shortcuts(mock, _session, shortcuts, _parent_window, options):
+    bound = dbus.Array(shortcuts if mock.bind else [], signature='(sa{sv})')
+    return respond(mock, options, {'shortcuts': bound})
 
 
 def load(mock, parameters):
     mock.response = parameters.get('response', 0)
+    mock.bind = parameters.get('bind', True)
+    mock.early = parameters.get('early', False)
     mock.AddMethods(MAIN_IFACE, [
         ('CreateSession', 'a{sv}', 'o', create_session),
         ('BindShortcuts', 'oa(sa{sv})sa{sv}', 'o', bind_shortcuts),

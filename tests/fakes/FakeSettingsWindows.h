@@ -22,6 +22,7 @@ public:
         QSize frameSize() const override { return m_record.contentSize + QSize(0, 30); }
         void moveFrameTo(const QPoint& topLeft) override { m_record.moves.append(topLeft); }
         void showAndRaise() override { ++m_record.shows; }
+        void setTitle(const QString& title) override { m_record.title = title; }
 
     private:
         Record& m_record;

@@ -5,11 +5,12 @@
 class FakeStatusItem : public StatusItem {
 public:
     bool isTrayAvailable() const override { return trayAvailable; }
-    void show(const QIcon& shownIcon, const QString& shownTitle) override {
+    void show(const QIcon& shownIcon, const QString& shownToolTip) override {
         shown = true;
         icon = shownIcon;
-        title = shownTitle;
+        toolTip = shownToolTip;
     }
+    void setToolTip(const QString& newToolTip) override { toolTip = newToolTip; }
     void setIcon(const QIcon& newIcon) override {
         icon = newIcon;
         ++iconChanges;
@@ -20,7 +21,7 @@ public:
     bool trayAvailable = true;
     bool shown = false;
     QIcon icon;
-    QString title;
+    QString toolTip;
     int iconChanges = 0;
     QRect rect;
 };

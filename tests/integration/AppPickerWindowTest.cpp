@@ -188,6 +188,7 @@ private slots:
                  QList<std::tuple<ApplicationScanner*, QString, QString>>{
                      {&machine, QString(), QStringLiteral("app-picker-machine")},
                      {&machine, QStringLiteral("vi"), QStringLiteral("app-picker-machine-search")},
+                     {&machine, QStringLiteral("calc"), QStringLiteral("app-picker-no-match")},
                      {&k.scanner, QString(), QStringLiteral("app-picker-list")}}) {
                 // Vim stays listed here: the pictures show the machine's entries.
                 MemoryStore emptyStore;
@@ -198,10 +199,13 @@ private slots:
                 model.setSearchText(search);
                 if (!model.installedApps().isEmpty())
                     model.toggleSelection(model.installedApps().first().bundleIdentifier);
-                QVERIFY2(renderer.load(pickerUrl, QSize(440, 520),
-                                       {{QStringLiteral("model"), QVariant::fromValue(&model)}}),
-                         qPrintable(renderer.errors()));
+                QQuickItem* view =
+                    renderer.load(pickerUrl, QSize(440, 520),
+                                  {{QStringLiteral("model"), QVariant::fromValue(&model)}});
+                QVERIFY2(view, qPrintable(renderer.errors()));
                 ViewRenderer::save(renderer.grab(), name + suffix);
+                QCOMPARE(child(view, QStringLiteral("noMatches"))->isVisible(),
+                         model.rowCount() == 0);
             }
             for (bool empty : {true, false}) {
                 MemoryStore store;

@@ -1,6 +1,13 @@
 #include "dbus/DBusNotifier.h"
 #include "dbus/LogindPowerEvents.h"
 #include "fakes/CapturingLogger.h"
+#include "fakes/FakeScheduler.h"
+#include "fakes/FakeVolumeSource.h"
+#include "fakes/MemoryStore.h"
+#include "model/Defaults.h"
+#include "model/ProtectedDrivesManager.h"
+#include "services/DriveMonitorService.h"
+#include "services/LanguageManager.h"
 #include "support/PrivateBus.h"
 
 #include <QDBusArgument>
@@ -91,6 +98,65 @@ private slots:
         QVERIFY(logger.lines.isEmpty());
     }
 
+    // The drive monitor's notifications, through the real notifier, in the language chosen.
+    void driveNotificationsSpeakTheChosenLanguage() {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        QVERIFY2(bus.startMock({QStringLiteral("--session"), QStringLiteral("-t"),
+                                QStringLiteral("notification_daemon")},
+                               QStringLiteral("org.freedesktop.Notifications")),
+                 qPrintable(bus.lastError));
+        DBusNotifier notifier(logger, bus.connection());
+        MemoryStore store;
+        FakeScheduler scheduler;
+        FakeVolumeSource volumes;
+        Defaults defaults(store, logger);
+        ProtectedDrivesManager drives(defaults, logger);
+        drives.addDrive(QStringLiteral("VELKEY"), QStringLiteral("/media/me/VELKEY"),
+                        QStringLiteral("UUID-KEY"));
+        LanguageManager language(defaults, scheduler, logger);
+        DriveMonitorService monitor(
+            {scheduler, notifier, volumes, drives, defaults, logger, &language});
+        monitor.startPolling();
+
+        const struct {
+            AppLanguage language;
+            QString disconnected;
+            QString reconnected;
+        } cases[] = {
+            {AppLanguage::english,
+             QStringLiteral("Drive Disconnected|The external drive “VELKEY” "
+                            "was disconnected."),
+             QStringLiteral("Drive Connected|The external drive “VELKEY” is connected again.")},
+            {AppLanguage::chinese, QStringLiteral("硬盘已断开|移动硬盘「VELKEY」已断开连接"),
+             QStringLiteral("硬盘已连接|移动硬盘「VELKEY」已重新连接")},
+            {AppLanguage::japanese,
+             QStringLiteral(
+                 "ドライブが取り外されました|外付けドライブ「VELKEY」が取り外されました"),
+             QStringLiteral(
+                 "ドライブが接続されました|外付けドライブ「VELKEY」が再び接続されました")},
+            {AppLanguage::korean,
+             QStringLiteral("드라이브 연결 해제됨|외장 드라이브 ‘VELKEY’의 연결이 해제되었습니다"),
+             QStringLiteral("드라이브 연결됨|외장 드라이브 ‘VELKEY’이(가) 다시 연결되었습니다")},
+        };
+        qsizetype expected = 0;
+        for (const auto& each : cases) {
+            language.changeLanguage(each.language);
+            volumes.unmountAll();
+            scheduler.advance(5);
+            volumes.mount(QStringLiteral("VELKEY"), QStringLiteral("UUID-KEY"));
+            scheduler.advance(5);
+            expected += 2;
+            QTRY_COMPARE_WITH_TIMEOUT(notifyCalls(bus).size(), expected, 10000);
+            const QList<QVariantList> calls = notifyCalls(bus);
+            const auto shown = [&](qsizetype index) {
+                return calls.at(index).at(3).toString() + u'|' + calls.at(index).at(4).toString();
+            };
+            QCOMPARE(shown(expected - 2), each.disconnected);
+            QCOMPARE(shown(expected - 1), each.reconnected);
+        }
+    }
+
     void missingNotificationServerIsLoggedNotFatal() {
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
@@ -109,8 +175,13 @@ private slots:
 
         DBusNotifier withoutBus(logger, QDBusConnection(QStringLiteral("no-such-connection")));
         withoutBus.post(QStringLiteral("id"), QStringLiteral("t"), QStringLiteral("b"), true);
-        QCOMPARE(logger.lines.last(),
-                 QStringLiteral("[Velmora] Could not show notification id: no session bus"));
+        const QString once = QStringLiteral("[Velmora] Could not show notification id: no session "
+                                            "bus; notifications stay off until Velmora is started "
+                                            "again");
+        QCOMPARE(logger.lines.last(), once);
+        const qsizetype lines = logger.lines.size();
+        withoutBus.post(QStringLiteral("id2"), QStringLiteral("t"), QStringLiteral("b"), true);
+        QCOMPARE(logger.lines.size(), lines);
     }
 
     void powerOffComesFromLogind() {

@@ -5,6 +5,7 @@
 #include "fakes/MemoryStore.h"
 #include "model/Defaults.h"
 #include "model/ProtectedDrivesManager.h"
+#include "pickers/VolumeDiscovery.h"
 #include "services/DriveMonitorService.h"
 #include "storage/MountTable.h"
 #include "support/PrivateBus.h"
@@ -141,6 +142,32 @@ private slots:
         QCOMPARE(volume->name, QStringLiteral("My Ram"));
         QCOMPARE(volume->uuid, QString());
         QVERIFY(!volume->isInternal);
+        QVERIFY(volume->isVirtual);
+    }
+
+    // The drive picker offers the disk image, never a memory filesystem, the system or home.
+    void pickerOffersOnlyRealDrives() {
+        TestMounts mounts;
+        const QString imageFolder = dir.filePath(QStringLiteral("offer/VELKEY"));
+        const QString ramFolder = dir.filePath(QStringLiteral("offer/python"));
+        QVERIFY2(mounts.mountImage(dir.filePath(QStringLiteral("offer.img")),
+                                   QStringLiteral("ext4"), QStringLiteral("VELKEY"),
+                                   QStringLiteral("5a1e0c3e-7d4b-4c1a-9e2f-3b4c5d6e7f80"),
+                                   imageFolder),
+                 qPrintable(mounts.lastError));
+        QVERIFY2(mounts.mountTmpfs(ramFolder), qPrintable(mounts.lastError));
+        LinuxVolumeSource source(logger, withoutUdisks());
+        const auto offered = VolumeDiscovery::scanVolumes(source);
+        QVERIFY(offered);
+        QStringList paths;
+        for (const MountedVolumeInfo& volume : *offered)
+            paths.append(volume.path);
+        QVERIFY2(paths.contains(imageFolder), qPrintable(paths.join(u',')));
+        QVERIFY(!paths.contains(ramFolder));
+        QVERIFY(!paths.contains(QStringLiteral("/")));
+        QVERIFY(!paths.contains(QDir::homePath()));
+        // Still a mounted volume for the mount check.
+        QVERIFY(volumeAt(source, ramFolder));
     }
 
     // Registration takes the volume's facts; the mount check must then see the same UUID.

@@ -48,6 +48,10 @@ private slots:
         QVERIFY2(entry.contains(QStringLiteral("\nExec=\"") + tree.root.path() +
                                 QStringLiteral("/opt/My \\\\\"Apps\\\\\"/velmora\\\\$1 50%%\"\n")),
                  qPrintable(entry));
+        // Once the program is gone, the session skips the entry.
+        QVERIFY2(entry.contains(QStringLiteral("\nTryExec=") + tree.root.path() +
+                                QStringLiteral("/opt/My \"Apps\"/velmora$1 50%\n")),
+                 qPrintable(entry));
 
         tree.service.updateLaunchAtLogin(false);
         QVERIFY(!QFile::exists(tree.items.userEntryPath()));

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QtMath>
 #include <QtTest>
 
 namespace {
@@ -43,6 +44,12 @@ struct Kit : OverlayModelGraph {
         language.changeLanguage(chosen);
         scheduler.advance(0);
     }
+    // The panel window takes the view's own height, as the real one does.
+    void fitPanel(QQuickItem* root) {
+        const int height = qCeil(root->implicitHeight());
+        root->setHeight(height);
+        renderer->window().resize(260, height);
+    }
     QString save(const QString& name) {
         return ViewRenderer::save(renderer->grab(),
                                   name + u'-' + AppLanguages::rawValue(language.currentLanguage()));
@@ -65,6 +72,7 @@ private slots:
             root = kit.loadPanel();
             QVERIFY2(root, qPrintable(kit.renderer->errors()));
             QVERIFY(!child(root, "drivesRow")->isVisible());
+            kit.fitPanel(root);
             kit.save(QStringLiteral("menubar-panel-empty"));
 
             for (const char* id : {"org.example.Editor", "org.example.Mail", "org.example.Notes"})
@@ -75,8 +83,16 @@ private slots:
                                 std::nullopt);
             kit.drives.toggleDrive(kit.drives.drives().last());
             QVERIFY(child(root, "drivesRow")->isVisible());
-            // Everything fits the 300-point panel.
-            QVERIFY(sceneRect(child(root, "quitButton")).bottom() <= 292);
+            // The panel ends 8 points under its last row, and counts read right.
+            kit.fitPanel(root);
+            const qreal below = root->height() - sceneRect(child(root, "quitButton")).bottom();
+            QVERIFY2(below >= 8 && below < 9, qPrintable(QString::number(below)));
+            if (language == AppLanguage::english) {
+                QCOMPARE(child(root, "appsRow")->property("label").toString(),
+                         QStringLiteral("3 protected apps"));
+                QCOMPARE(child(root, "drivesRow")->property("label").toString(),
+                         QStringLiteral("1 external drive"));
+            }
             kit.save(QStringLiteral("menubar-panel-full"));
 
             QQuickItem* settings = child(root, "settingsButton");
@@ -130,25 +146,29 @@ private slots:
         QVERIFY(sceneRect(child(sheet, "heading")).bottom() < sceneRect(scroller).top());
     }
 
-    // The three glyphs at tray sizes on a light and a dark panel, for people to look at.
+    // The three glyphs at the tray sizes (16, 22, 24, HiDPI 44, 64) on a light and a dark panel,
+    // and the 16 px ones enlarged four times, for people to look at.
     void trayIconsPicture() {
-        QImage sheet(420, 200, QImage::Format_ARGB32);
+        const QList<int> sizes{16, 22, 24, 44, 64};
+        QImage sheet(1000, 200, QImage::Format_ARGB32);
         sheet.fill(Qt::white);
         QPainter painter(&sheet);
         const QList<std::pair<QColor, QColor>> panels{
             {QColor(246, 245, 244), MenuBarIcon::darkGlyph()},
             {QColor(36, 36, 36), MenuBarIcon::lightGlyph()}};
         for (int row = 0; row < panels.size(); ++row) {
-            painter.fillRect(QRect(0, row * 100, 420, 100), panels.at(row).first);
+            painter.fillRect(QRect(0, row * 100, 1000, 100), panels.at(row).first);
             int x = 12;
             for (MenuBarIcon::State state : {MenuBarIcon::State::idle, MenuBarIcon::State::active,
                                              MenuBarIcon::State::locked}) {
-                for (int pixels : {22, 64}) {
+                for (int pixels : sizes) {
                     painter.drawImage(QPoint(x, row * 100 + (100 - pixels) / 2),
                                       MenuBarIcon::image(state, panels.at(row).second, pixels));
-                    x += pixels + 12;
+                    x += pixels + 8;
                 }
-                x += 20;
+                const QImage small = MenuBarIcon::image(state, panels.at(row).second, 16);
+                painter.drawImage(QPoint(x, row * 100 + 18), small.scaled(64, 64));
+                x += 64 + 24;
             }
         }
         painter.end();

@@ -59,6 +59,16 @@ private slots:
                         QStringLiteral("onboarding-step%1-%2%3")
                             .arg(step)
                             .arg(language, trayAvailable ? QString() : QStringLiteral("-no-tray")));
+                    if (model.stepKind() != QLatin1String("panicKey"))
+                        continue;
+                    // Pressing the key while its step shows says that it worked.
+                    auto* tryIt = view->findChild<QQuickItem*>(QStringLiteral("tryIt"));
+                    QVERIFY(tryIt);
+                    const QString before = tryIt->property("text").toString();
+                    model.notePanicKeyPressed();
+                    QVERIFY(tryIt->property("text").toString() != before);
+                    ViewRenderer::save(renderer.grab(),
+                                       QStringLiteral("onboarding-panic-tried-") + language);
                 }
                 auto* hint = view->findChild<QQuickItem*>(QStringLiteral("settingsHint"));
                 QVERIFY(hint);

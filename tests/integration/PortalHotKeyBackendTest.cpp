@@ -106,6 +106,43 @@ private slots:
                      qPrintable(line));
         QVERIFY(logger.lines.last().contains(QStringLiteral("refused")));
     }
+
+    // KDE's success with no shortcuts bound is a failure said once; a Response sent before the
+    // call's reply still completes the binding.
+    void successWithoutOurShortcutIsNotBoundAndEarlyAnswersCount() {
+        {
+            PrivateBus bus;
+            QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+            QVERIFY2(bus.startMock(mockPortal(QStringLiteral("{\"bind\": false}")), portalService),
+                     qPrintable(bus.lastError));
+            PortalHotKeyBackend backend(logger, bus.connection());
+            QVERIFY(backend.registerHotKey(panicKeyCode, panicModifiers, {1, 1}));
+            QTRY_COMPARE_WITH_TIMEOUT(logger.lines.size(), 1, 10000);
+            QCOMPARE(
+                logger.lines.first(),
+                QStringLiteral("[Velmora] Global shortcuts through the desktop portal are not "
+                               "available (the desktop bound none of the shortcuts); the panic "
+                               "key can be had by binding `velmora --panic` in the desktop's "
+                               "keyboard settings"));
+            QVERIFY(!backend.registerHotKey(panicKeyCode, panicModifiers, {1, 2}));
+        }
+        logger.lines.clear();
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.lastError));
+        QVERIFY2(bus.startMock(mockPortal(QStringLiteral("{\"early\": true}")), portalService),
+                 qPrintable(bus.lastError));
+        PortalHotKeyBackend backend(logger, bus.connection());
+        QVERIFY(backend.registerHotKey(panicKeyCode, panicModifiers, {1, 1}));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            bus.mockCalls(portalService, portalPath, QStringLiteral("BindShortcuts")).size(), 1,
+            10000);
+        // A second registration binds the list again: the first binding was answered.
+        QVERIFY(backend.registerHotKey(panicKeyCode, 0x0900, {1, 2}));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            bus.mockCalls(portalService, portalPath, QStringLiteral("BindShortcuts")).size(), 2,
+            10000);
+        QVERIFY2(logger.lines.isEmpty(), qPrintable(logger.lines.join(u'\n')));
+    }
 };
 
 QTEST_GUILESS_MAIN(PortalHotKeyBackendTest)

@@ -167,6 +167,17 @@ private slots:
         QCOMPARE(noBus.exitCode, 1);
         QVERIFY2(noBus.err.contains(QStringLiteral("cannot reach the session bus")),
                  qPrintable(noBus.err));
+        // No address and no bus socket: said so, and no bus of its own started.
+        QProcess unaddressed;
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        bare.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        bare.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        unaddressed.setProcessEnvironment(bare);
+        unaddressed.start(QStringLiteral(VELMORA_BINARY), {QStringLiteral("--panic")});
+        QVERIFY(unaddressed.waitForFinished(30000));
+        QCOMPARE(unaddressed.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(unaddressed.readAllStandardError())
+                    .contains(QStringLiteral("no session bus address")));
 
         QDBusServiceWatcher watcher(DBusApplicationService::serviceName, bus.connection(),
                                     QDBusServiceWatcher::WatchForRegistration);
@@ -179,9 +190,12 @@ private slots:
         QVERIFY2(panic.err.isEmpty(), qPrintable(panic.err));
         const QString line =
             QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays");
-        const QString log = waitForLog(*process, line);
+        QString log = waitForLog(*process, line);
         stop(*process);
+        log += QString::fromUtf8(process->readAll());
         QVERIFY2(log.contains(line), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("[Velmora] Quit requested by SIGTERM")),
+                 qPrintable(log));
     }
 
     // The session ends and its X server with it: one line, and a clean end.

@@ -140,14 +140,14 @@ private slots:
             said(QStringLiteral("[Velmora] App monitor started (polling + activation)")),
             deadlineMs);
 
-        // Unplugged: noticed at the next poll, with a notification.
+        // Unplugged: noticed at the next poll, with a notification in the interface language.
         QElapsedTimer unplug;
         unplug.start();
         QVERIFY2(mounts.unmount(mountPoint), qPrintable(mounts.lastError));
         QTRY_VERIFY_WITH_TIMEOUT(
             said(QStringLiteral("[Velmora] Required drive disconnected: Velmora E2E")), deadlineMs);
         QTRY_COMPARE_WITH_TIMEOUT(notificationTitles(bus),
-                                  QStringList{QStringLiteral("硬盘已断开")}, deadlineMs);
+                                  QStringList{QStringLiteral("Drive Disconnected")}, deadlineMs);
         qInfo("unplug noticed and notified after %lld ms (poll interval 1 s)", unplug.elapsed());
 
         // Launched without it: killed within a poll, overlays on both screens.
@@ -182,7 +182,8 @@ private slots:
             deadlineMs);
         QTRY_COMPARE_WITH_TIMEOUT(
             notificationTitles(bus),
-            QStringList({QStringLiteral("硬盘已断开"), QStringLiteral("硬盘已连接")}), deadlineMs);
+            QStringList({QStringLiteral("Drive Disconnected"), QStringLiteral("Drive Connected")}),
+            deadlineMs);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(desktop.display(), program.processId()).isEmpty(),
                                  deadlineMs);
 

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -57,16 +58,75 @@ Geometry panelWindow(const QByteArray& display) {
     return visibleWindow(display, QStringLiteral("^Velmora$"));
 }
 
+// A desktop bar across the top of the screen, reserving its height as panels do.
+class TopBar {
+public:
+    static constexpr quint32 height = 27;
+
+    explicit TopBar(const QByteArray& display)
+        : m_connection(xcb_connect(display.constData(), nullptr)) {
+        if (xcb_connection_has_error(m_connection))
+            return;
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_root = screen->root;
+        const xcb_window_t bar = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, bar, m_root, 0, 0,
+                          screen->width_in_pixels, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual, 0, nullptr);
+        const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, bar, atom("_NET_WM_WINDOW_TYPE"),
+                            XCB_ATOM_ATOM, 32, 1, &dock);
+        const quint32 strut[12] = {0, 0, height, 0, 0, 0, 0, 0, 0, screen->width_in_pixels, 0, 0};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, bar, atom("_NET_WM_STRUT_PARTIAL"),
+                            XCB_ATOM_CARDINAL, 32, 12, strut);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, bar, atom("_NET_WM_STRUT"),
+                            XCB_ATOM_CARDINAL, 32, 4, strut);
+        xcb_map_window(m_connection, bar);
+        xcb_flush(m_connection);
+    }
+    ~TopBar() { xcb_disconnect(m_connection); }
+
+    // The top of the window manager's work area, once it has taken the bar into account.
+    quint32 workAreaTop() const {
+        const xcb_get_property_cookie_t cookie = xcb_get_property(
+            m_connection, 0, m_root, atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL, 0, 4);
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(m_connection, cookie, nullptr);
+        quint32 top = 0;
+        if (reply && xcb_get_property_value_length(reply) >= 8)
+            top = static_cast<const quint32*>(xcb_get_property_value(reply))[1];
+        free(reply);
+        return top;
+    }
+
+private:
+    xcb_atom_t atom(const char* name) const {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<quint16>(strlen(name)), name), nullptr);
+        xcb_atom_t found = XCB_ATOM_NONE;
+        if (reply)
+            found = reply->atom;
+        free(reply);
+        return found;
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+};
+
 } // namespace
 
-// The real program against a tray host on the session bus: it registers its StatusNotifierItem,
-// shows its state in the item's pixmap, opens its panel where the user clicked, and a second
-// launch brings the running copy up.
+// The real program against a tray host on the session bus, on a desktop with a window manager and
+// a 27-pixel bar on top: it registers its StatusNotifierItem, shows its state in the item's
+// pixmap, opens its panel below the bar where the user clicked, and a second launch brings the
+// running copy up. Started again, it shows the same state and puts the panel in the same place.
 class TrayTest : public QObject {
     Q_OBJECT
 
     PrivateBus bus;
     XvfbServer x11;
+    QProcess windowManager;
+    std::unique_ptr<TopBar> bar;
     QTemporaryDir home;
 
     QProcessEnvironment environment() const {
@@ -133,6 +193,15 @@ private slots:
             QSKIP(qPrintable(x11.error()));
         if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             QSKIP("xdotool is not installed (scripts/install-deps.sh installs it)");
+        if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
+            QSKIP("openbox is not installed (scripts/install-deps.sh installs it)");
+        QProcessEnvironment display = QProcessEnvironment::systemEnvironment();
+        display.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x11.display()));
+        windowManager.setProcessEnvironment(display);
+        windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(windowManager.waitForStarted(10000));
+        bar = std::make_unique<TopBar>(x11.display());
+        QTRY_COMPARE_WITH_TIMEOUT(bar->workAreaTop(), TopBar::height, 10000);
         QVERIFY2(bus.startMock({QStringLiteral("--session"), watcherName, watcherPath, watcherName},
                                watcherName),
                  qPrintable(bus.lastError));
@@ -146,7 +215,39 @@ private slots:
                                                  QVariant::fromValue(QDBusVariant(0))});
     }
 
-    void itemPanelAndSecondLaunch() {
+    // Starts the program and waits for its item to register; `item` is the item's service name.
+    void launch(QProcess& program, QString& item) {
+        const qsizetype before =
+            bus.mockCalls(watcherName, watcherPath, QStringLiteral("RegisterStatusNotifierItem"))
+                .size();
+        program.setProcessEnvironment(environment());
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(VELMORA_BINARY), QStringList());
+        QVERIFY(program.waitForStarted(10000));
+        QList<QVariantList> registrations;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (registrations = bus.mockCalls(watcherName, watcherPath,
+                                           QStringLiteral("RegisterStatusNotifierItem")))
+                    .size() > before,
+            20000);
+        item = registrations.last().first().toString();
+    }
+
+    // A click on the item with the pointer in the bar: the panel as it then shows.
+    void openPanel(const QString& item, int x, int y, Geometry& panel) {
+        xdotool(x11.display(),
+                {QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+        callItem(item, QStringLiteral("Activate"), x, y);
+        QTRY_VERIFY_WITH_TIMEOUT((panel = panelWindow(x11.display())).found, 10000);
+    }
+
+    void clickSwitch(const QRect& panel) {
+        xdotool(x11.display(),
+                {QStringLiteral("mousemove"), QString::number(panel.x() + 236),
+                 QString::number(panel.y() + 61), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    void itemPanelSecondLaunchAndRestart() {
         {
             // A user past the welcome walk.
             CapturingLogger logger;
@@ -155,37 +256,30 @@ private slots:
             Defaults(store, logger).setHasCompletedOnboarding(true);
         }
         QProcess program;
-        program.setProcessEnvironment(environment());
-        program.setProcessChannelMode(QProcess::MergedChannels);
-        program.start(QStringLiteral(VELMORA_BINARY), QStringList());
-        QVERIFY(program.waitForStarted(10000));
-
-        QList<QVariantList> registrations;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !(registrations = bus.mockCalls(watcherName, watcherPath,
-                                            QStringLiteral("RegisterStatusNotifierItem")))
-                 .isEmpty(),
-            20000);
-        const QString item = registrations.first().first().toString();
+        QString item;
+        launch(program, item);
+        QVERIFY(!item.isEmpty());
         QCOMPARE(itemProperty(item, QStringLiteral("Title")).toString(), QStringLiteral("Velmora"));
-        const QByteArray before = iconPixels(item);
-        QVERIFY(!before.isEmpty());
+        const QByteArray active = iconPixels(item);
+        QVERIFY(!active.isEmpty());
 
-        // A click at the top of the screen: the panel hangs below the pointer.
-        xdotool(x11.display(),
-                {QStringLiteral("mousemove"), QStringLiteral("400"), QStringLiteral("3")});
-        callItem(item, QStringLiteral("Activate"), 400, 3);
+        // A click in the bar: the panel hangs below the bar, centred on the pointer, as tall as
+        // its rows.
         Geometry panel;
-        QTRY_VERIFY_WITH_TIMEOUT((panel = panelWindow(x11.display())).found, 10000);
-        QCOMPARE(panel.rect, QRect(270, 4, 260, 300));
+        openPanel(item, 400, 13, panel);
+        QVERIFY(panel.found);
+        QCOMPARE(panel.rect.topLeft(), QPoint(270, int(TopBar::height)));
+        QCOMPARE(panel.rect.width(), 260);
+        QVERIFY2(panel.rect.height() > 150 && panel.rect.height() < 280,
+                 qPrintable(QString::number(panel.rect.height())));
 
-        // The switch turns protection off, and the item shows it.
-        xdotool(x11.display(),
-                {QStringLiteral("mousemove"), QString::number(270 + 236), QString::number(4 + 61),
-                 QStringLiteral("click"), QStringLiteral("1")});
-        QTRY_VERIFY_WITH_TIMEOUT(iconPixels(item) != before, 10000);
+        // The switch turns protection off, and the item shows it; on again, active again.
+        clickSwitch(panel.rect);
+        QTRY_VERIFY_WITH_TIMEOUT(iconPixels(item) != active, 10000);
+        clickSwitch(panel.rect);
+        QTRY_VERIFY_WITH_TIMEOUT(iconPixels(item) == active, 10000);
 
-        callItem(item, QStringLiteral("Activate"), 400, 3);
+        callItem(item, QStringLiteral("Activate"), 400, 13);
         QTRY_VERIFY_WITH_TIMEOUT(!panelWindow(x11.display()).found, 10000);
 
         // Launched again, the program brings the running copy's settings up and quits.
@@ -206,6 +300,18 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         const QString log = QString::fromUtf8(program.readAll());
         QVERIFY2(!log.contains(QStringLiteral("No system tray")), qPrintable(log));
+
+        // Started again: protection on, the same icon, the panel in the same place.
+        QProcess restarted;
+        QString again;
+        launch(restarted, again);
+        QVERIFY(!again.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(iconPixels(again) == active, 10000);
+        Geometry reopened;
+        openPanel(again, 400, 13, reopened);
+        QCOMPARE(reopened.rect, panel.rect);
+        restarted.terminate();
+        QVERIFY(restarted.waitForFinished(10000));
     }
 };
 

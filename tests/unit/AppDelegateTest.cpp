@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "onboarding/OnboardingViewModel.h"
 #include "support/FakePorts.h"
 
 #include <QtTest>
@@ -114,7 +115,7 @@ private slots:
         program.fakes.mountChanges.change();
         QCOMPARE(program.openOverlays(), std::size_t(0));
         QCOMPARE(program.icon(), MenuBarController::IconState::active);
-        QCOMPARE(program.fakes.notifier.posts.last().title, QStringLiteral("硬盘已连接"));
+        QCOMPARE(program.fakes.notifier.posts.last().title, QStringLiteral("Drive Connected"));
         program.fakes.scheduler.advance(0.15);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora] App not running, skipping activation: org.example.Editor")));
@@ -145,7 +146,7 @@ private slots:
                  (QList<RunningApplication>{editor, viewer}));
         QCOMPARE(program.fakes.notifier.posts.size(), 1);
         QCOMPARE(program.fakes.notifier.posts.first().body,
-                 QStringLiteral("1 saved records are unreadable; the rest apply."));
+                 QStringLiteral("1 saved record is unreadable; the rest apply."));
     }
 
     void unmountCoversOnlyTheFirstRunningEnabledApp() {
@@ -204,20 +205,35 @@ private slots:
         QCOMPARE(program.icon(), MenuBarController::IconState::locked);
     }
 
-    void panicClosesOverlaysAndShowsIdleWithProtectionOn() {
+    // Every way the card comes down with protection on leaves the icon saying "active".
+    void panicForceQuitAndTimeOutLeaveTheIconActive() {
         Program program;
         program.protect(editorID, QStringLiteral("Editor"), program.vault().id);
         program.start();
-        program.fakes.workspace.bringToFront(program.fakes.workspace.launch(editorID));
-        program.fakes.scheduler.advance(0);
-        QCOMPARE(program.openOverlays(), std::size_t(1));
-
-        QVERIFY(program.fakes.hotKeys.press(32, 0x1B00));
-        QCOMPARE(program.openOverlays(), std::size_t(0));
-        QCOMPARE(program.icon(), MenuBarController::IconState::idle);
+        const ProtectedApp editor = program.delegate->apps().apps().first();
+        const QList<std::function<void()>> dismissals{
+            [&] { QVERIFY(program.fakes.hotKeys.press(32, 0x1B00)); },
+            [&] {
+                program.fakes.overlayWindows.open().front()->content.onDismiss(
+                    OverlayDismissReason::forceQuit);
+            },
+            [&] { program.fakes.scheduler.advance(OverlayWindowService::overlayTimeoutSeconds); }};
+        for (const auto& dismiss : dismissals) {
+            program.delegate->overlays().showDriveRequired(editor);
+            QCOMPARE(program.openOverlays(), std::size_t(1));
+            QCOMPARE(program.icon(), MenuBarController::IconState::locked);
+            QCOMPARE(program.fakes.statusItem.toolTip, QStringLiteral("Velmora — App Locked"));
+            dismiss();
+            QCOMPARE(program.openOverlays(), std::size_t(0));
+            QCOMPARE(program.icon(), MenuBarController::IconState::active);
+            QCOMPARE(program.fakes.statusItem.toolTip,
+                     QStringLiteral("Velmora — Protection Active"));
+        }
         QVERIFY(program.delegate->defaults().appSettings().isProtectionEnabled);
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora Safety] Panic key activated — dismissing all overlays")));
+        // The welcome walk of this first start saw the key work.
+        QVERIFY(program.delegate->onboarding().model()->panicKeyTried());
     }
 
     void ctrlQGoesThroughQuitProtection() {

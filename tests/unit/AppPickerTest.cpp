@@ -119,6 +119,33 @@ private slots:
             "searchNames=[\"org.example.Calc\", \"Calculator\", \"计算器\"]")));
     }
 
+    // What a desktop's own search finds an application by: its generic name, comment and
+    // keywords, plain and in the interface language.
+    void findsAppsByGenericNameCommentAndKeywords() {
+        Picker p;
+        p.tree.app(p.tree.system(), QStringLiteral("galculator"), QStringLiteral("Galculator"),
+                   QStringLiteral("Comment=Scientific calculator\nComment[zh_CN]=科学计算器\n"));
+        p.tree.app(p.tree.system(), QStringLiteral("org.example.Notes"), QStringLiteral("Notes"),
+                   QStringLiteral("GenericName=Text Editor\nKeywords=jot;memo;\n"
+                                  "Keywords[zh_CN]=笔记;备忘;\n"));
+        p.tree.app(p.tree.system(), QStringLiteral("org.example.Maps"), QStringLiteral("Maps"));
+        const auto found = [&](const QString& search) {
+            p.model.setSearchText(search);
+            return idsOf(p.model.filteredApps());
+        };
+        p.model.loadInstalledApps();
+        QCOMPARE(found(QStringLiteral("calc")), QStringList{QStringLiteral("galculator")});
+        QCOMPARE(found(QStringLiteral("editor")), QStringList{QStringLiteral("org.example.Notes")});
+        QCOMPARE(found(QStringLiteral("MEMO")), QStringList{QStringLiteral("org.example.Notes")});
+        QCOMPARE(found(QStringLiteral("科学")), QStringList());
+
+        p.language.changeLanguage(AppLanguage::chinese);
+        p.model.loadInstalledApps();
+        QCOMPARE(found(QStringLiteral("科学")), QStringList{QStringLiteral("galculator")});
+        QCOMPARE(found(QStringLiteral("备忘")), QStringList{QStringLiteral("org.example.Notes")});
+        QCOMPARE(found(QStringLiteral("calc")), QStringList{QStringLiteral("galculator")});
+    }
+
     void filtersByNameIdOrCapitalsAndKeepsHiddenSelection() {
         Picker p;
         p.tree.app(p.tree.system(), QStringLiteral("org.mozilla.firefox"),

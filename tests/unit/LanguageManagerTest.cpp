@@ -113,6 +113,44 @@ private slots:
                  QStringLiteral("Velmora 1.0"));
     }
 
+    // Counts read right in every language: English has a singular, the others one form; the
+    // panel's rows go through the same lookup from QML.
+    void countsTakeTheirLanguagesPluralForm() {
+        auto manager = make();
+        const QString drives = QStringLiteral("%lld external drives");
+        const QString apps = QStringLiteral("%lld protected apps");
+        const struct {
+            AppLanguage language;
+            QStringList expected;
+        } cases[] = {
+            {AppLanguage::english,
+             {QStringLiteral("1 external drive"), QStringLiteral("2 external drives"),
+              QStringLiteral("0 external drives"), QStringLiteral("1 protected app")}},
+            {AppLanguage::chinese,
+             {QStringLiteral("1 个移动硬盘"), QStringLiteral("2 个移动硬盘"),
+              QStringLiteral("0 个移动硬盘"), QStringLiteral("1 个受保护的应用")}},
+            {AppLanguage::japanese,
+             {QStringLiteral("外付けドライブ：1 台"), QStringLiteral("外付けドライブ：2 台"),
+              QStringLiteral("外付けドライブ：0 台"), QStringLiteral("保護中のアプリ：1 個")}},
+            {AppLanguage::korean,
+             {QStringLiteral("외장 드라이브 1개"), QStringLiteral("외장 드라이브 2개"),
+              QStringLiteral("외장 드라이브 0개"), QStringLiteral("보호된 앱 1개")}},
+        };
+        for (const auto& each : cases) {
+            manager->changeLanguage(each.language);
+            QCOMPARE((QStringList{manager->plural(drives, 1), manager->plural(drives, 2),
+                                  manager->plural(drives, 0), manager->plural(apps, 1)}),
+                     each.expected);
+        }
+        QJSEngine engine;
+        QJSEngine::setObjectOwnership(manager.get(), QJSEngine::CppOwnership);
+        engine.globalObject().setProperty(QStringLiteral("language"),
+                                          engine.newQObject(manager.get()));
+        QCOMPARE(
+            engine.evaluate(QStringLiteral("language.plural('%lld protected apps', 1)")).toString(),
+            QStringLiteral("보호된 앱 1개"));
+    }
+
     // Only the program's own texts are looked up in its tables; Qt's keep Qt's translations.
     void qtsOwnTextsAreNeverRedirected() {
         saveLanguage(AppLanguage::chinese);

@@ -43,8 +43,6 @@ struct Program {
         delegate->apps().addApp(QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
                                 QString());
         delegate->overlays().showDriveRequired(delegate->apps().apps().last());
-        delegate->menuBar().setIconState(IconState::locked);
-        delegate->menuBar().updateIcon();
     }
 };
 
@@ -57,7 +55,7 @@ private slots:
     void showsTheIconAndFollowsEveryTransition() {
         Program program;
         QVERIFY(program.fakes.statusItem.shown);
-        QCOMPARE(program.fakes.statusItem.title, QStringLiteral("Velmora"));
+        QCOMPARE(program.fakes.statusItem.toolTip, QStringLiteral("Velmora — Protection Off"));
         QCOMPARE(program.menuBar().iconState(), IconState::idle);
         // No window and no QML before the first click.
         QCOMPARE(program.fakes.menuBarWindows.panelsMade, 0);
@@ -78,9 +76,13 @@ private slots:
         QVERIFY(program.fakes.logger.lines.contains(
             QStringLiteral("[Velmora] Overlay dismissed (reason: cancelled)")));
 
-        // Starting with protection on shows active; a light desktop gets a dark glyph.
+        // Starting with protection on shows active, in the language chosen; a light desktop gets
+        // a dark glyph.
         Program on(true);
         QCOMPARE(on.menuBar().iconState(), IconState::active);
+        on.delegate->language().changeLanguage(AppLanguage::chinese);
+        on.fakes.scheduler.advance(0);
+        QCOMPARE(on.fakes.statusItem.toolTip, QStringLiteral("Velmora — 保护已开启"));
         const QPoint frame(1, 11);
         QCOMPARE(on.iconPixel(frame), MenuBarIcon::lightGlyph());
         on.fakes.appearance.change(DesktopAppearance::ColorScheme::light);

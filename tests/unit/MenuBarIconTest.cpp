@@ -45,14 +45,22 @@ private slots:
             QCOMPARE(alphaAt(image, 2, 11), 0);
             QCOMPARE(alphaAt(image, 11, 20), 255);
         }
-        // Idle is only the frame; the inner rectangle is stroked when active and filled when
-        // locked (a point between its edge and the ring).
-        const QPoint insideInner(7, 8);
-        const QPoint innerEdge(5, 11);
-        QCOMPARE(alphaAt(idle, innerEdge.x(), innerEdge.y()), 0);
-        QCOMPARE(alphaAt(active, innerEdge.x(), innerEdge.y()), 255);
-        QCOMPARE(alphaAt(active, insideInner.x(), insideInner.y()), 0);
-        QCOMPARE(alphaAt(locked, insideInner.x(), insideInner.y()), 255);
+        // Idle is only the frame; active has a solid keyhole, locked a solid plate with the
+        // keyhole cut out, at every tray size: the middle of the keyhole's head tells them apart.
+        for (int pixels : {16, 22, 24, 44}) {
+            const QImage small[] = {drawn(State::idle, pixels), drawn(State::active, pixels),
+                                    drawn(State::locked, pixels)};
+            // The head's middle, and a point of the plate left of the keyhole's stem.
+            const int centre = pixels / 2;
+            const int head = qRound(7.5 * pixels / 18.0);
+            const QPoint plate(qRound(5.5 * pixels / 18.0), qRound(11.0 * pixels / 18.0));
+            QCOMPARE(alphaAt(small[0], centre, head), 0);
+            QCOMPARE(alphaAt(small[1], centre, head), 255);
+            QCOMPARE(alphaAt(small[2], centre, head), 0);
+            QCOMPARE(alphaAt(small[0], plate.x(), plate.y()), 0);
+            QCOMPARE(alphaAt(small[1], plate.x(), plate.y()), 0);
+            QCOMPARE(alphaAt(small[2], plate.x(), plate.y()), 255);
+        }
         // The orange dot, top right, only when locked.
         QVERIFY(!hasOrange(idle));
         QVERIFY(!hasOrange(active));
@@ -60,7 +68,7 @@ private slots:
         QVERIFY(locked.pixelColor(19, 2).red() > 200);
 
         const QIcon icon = MenuBarIcon::icon(State::active, MenuBarIcon::lightGlyph());
-        for (int pixels : {16, 22, 24, 32, 48, 64})
+        for (int pixels : {16, 22, 24, 32, 44, 48, 64})
             QVERIFY(icon.availableSizes().contains(QSize(pixels, pixels)));
     }
 

@@ -94,30 +94,37 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(before.isNull());
 
-        // Closing only hides: the next request shows the same window with its tab and title.
+        // Closing only hides: the next request shows the same window with its tab, its title in
+        // the language now in force.
         program.settings().showWindowOn(std::nullopt);
         QCOMPARE(program.fakes.settingsWindows.records.size(), 1u);
         QCOMPARE(view.selectedTab(), int(SettingsViewModel::drives));
-        QCOMPARE(program.window().title, QStringLiteral("Velmora Settings"));
+        QCOMPARE(program.window().title, QStringLiteral("Velmora 设置"));
     }
 
-    void generalTabAppearingRefreshesAuthAndTheLoginItem() {
+    // The tab's appearance and language changes refresh what it shows; the user's autostart
+    // entry is written only by the launch-at-login switch. The title follows the language.
+    void generalTabAppearingRefreshesAuthAndLeavesTheLoginItem() {
         Program program;
         program.fakes.auth.unavailableBecause = QStringLiteral("no agent");
         program.settings().showWindowOn(std::nullopt);
         QVERIFY(!program.general().authAvailable());
-        QCOMPARE(program.fakes.loginItems.calls, QStringList{QStringLiteral("unregister")});
 
         program.settings().viewModel().setSelectedTab(SettingsViewModel::apps);
         program.fakes.auth.unavailableBecause.reset();
         program.settings().showWindowOn(std::nullopt);
-        QCOMPARE(program.fakes.loginItems.calls.size(), 1);
         program.settings().viewModel().setSelectedTab(SettingsViewModel::general);
         QVERIFY(program.general().authAvailable());
-        QCOMPARE(program.fakes.loginItems.calls.size(), 2);
-        QCOMPARE(program.fakes.logger.count(
-                     QStringLiteral("[Velmora] Login item unregistered successfully")),
-                 2);
+
+        program.delegate->language().changeLanguage(AppLanguage::chinese);
+        program.fakes.scheduler.advance(0);
+        QCOMPARE(program.window().title, QStringLiteral("Velmora 设置"));
+        QCOMPARE(program.general().languageNames().first(), QStringLiteral("跟随系统"));
+        program.delegate->language().changeLanguage(AppLanguage::english);
+        program.fakes.scheduler.advance(0);
+        QCOMPARE(program.window().title, QStringLiteral("Velmora Settings"));
+        QCOMPARE(program.general().languageNames().first(), QStringLiteral("System"));
+        QVERIFY(program.fakes.loginItems.calls.isEmpty());
     }
 
     void sliderStoresWholeSecondsAndRestartsPollingOncePerChange() {
@@ -143,7 +150,7 @@ private slots:
         general.setDisconnectNotificationIndex(1);
         QCOMPARE(program.delegate->defaults().appSettings().driveDisconnectNotification,
                  DriveDisconnectNotificationMode::repeated);
-        QVERIFY(program.fakes.loginItems.calls.size() == 1); // only the appearance
+        QVERIFY(program.fakes.loginItems.calls.isEmpty());
     }
 
     void switchesSaveThenUpdateTheLoginItem() {
@@ -169,10 +176,12 @@ private slots:
         program.fakes.loginItems.failure.reset();
         general.setRequirePasswordToQuit(true);
         QVERIFY(program.delegate->defaults().appSettings().requirePasswordToQuit);
+        QCOMPARE(program.fakes.loginItems.calls, QStringList{QStringLiteral("register")});
+        general.setLaunchAtLogin(false);
         QCOMPARE(program.fakes.loginItems.calls,
-                 (QStringList{QStringLiteral("register"), QStringLiteral("register")}));
+                 (QStringList{QStringLiteral("register"), QStringLiteral("unregister")}));
         QCOMPARE(program.fakes.logger.lines.last(),
-                 QStringLiteral("[Velmora] Login item registered successfully"));
+                 QStringLiteral("[Velmora] Login item unregistered successfully"));
     }
 
     void quitFooterFollowsTheThreeAuthStates() {

@@ -42,9 +42,11 @@ QStringList usedKeys(const QString& source, bool isQml) {
     static const QString literals =
         u'(' + literal + QStringLiteral("(?:\\s*") + literal + QStringLiteral(")*)");
     static const QRegularExpression qml(
-        QString::fromUtf8("(?:\\bTexts\\.t\\(\\s*|\\btitle\\s*:\\s*)(") + literal + u')');
+        QString::fromUtf8("(?:\\bTexts\\.(?:t|plural)\\(\\s*|\\btitle\\s*:\\s*)(") + literal +
+        u')');
     static const QRegularExpression cpp(
-        QString::fromUtf8("\\b(?:localized|text)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") + literals);
+        QString::fromUtf8("\\b(?:localized|text|plural)\\(\\s*(?:QStringLiteral\\(\\s*)?u?") +
+        literals);
     static const QRegularExpression piece(literal);
     QStringList keys;
     auto it = (isQml ? qml : cpp).globalMatch(source);

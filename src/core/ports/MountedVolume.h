@@ -12,6 +12,9 @@ struct MountedVolume {
     bool isInternal = false;
     // The filesystem UUID exactly as the system reports it; empty when it has none.
     QString uuid;
+    // Memory, overlay, image or FUSE filesystems with no block device behind them: something
+    // mounted, never an external drive.
+    bool isVirtual = false;
 
     bool operator==(const MountedVolume&) const = default;
 };

@@ -17,6 +17,8 @@ public:
     virtual void moveFrameTo(const QPoint& topLeft) = 0;
     // Shows it, restores it when minimised, and brings it in front with the keyboard focus.
     virtual void showAndRaise() = 0;
+    // The title follows a change of the interface language.
+    virtual void setTitle(const QString& title) = 0;
 };
 
 // Makes the settings window with its content bound to the given view model.

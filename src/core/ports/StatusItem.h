@@ -13,8 +13,10 @@ public:
 
     // Whether the desktop shows tray icons at all.
     virtual bool isTrayAvailable() const = 0;
-    virtual void show(const QIcon& icon, const QString& title) = 0;
+    // The tooltip says the program's name and state.
+    virtual void show(const QIcon& icon, const QString& toolTip) = 0;
     virtual void setIcon(const QIcon& icon) = 0;
+    virtual void setToolTip(const QString& toolTip) = 0;
     // Where the icon sits on the screen, when the tray tells; empty otherwise.
     virtual QRect geometry() const = 0;
 

@@ -7,6 +7,8 @@
 #include "ports/Logger.h"
 #include "ports/Notifier.h"
 #include "ports/VolumeSource.h"
+#include "services/LanguageManager.h"
+#include "services/StringFormat.h"
 
 #include <QPointer>
 #include <algorithm>
@@ -99,14 +101,20 @@ void DriveMonitorService::pollDriveStatus() {
 
 void DriveMonitorService::sendDisconnectNotification(const QString& driveName) {
     m_deps.notifier.post(QStringLiteral("drive-disconnect-") + Uuid::toStored(QUuid::createUuid()),
-                         QStringLiteral("硬盘已断开"),
-                         QStringLiteral("移动硬盘「") + driveName + QStringLiteral("」已断开连接"),
-                         true);
+                         text(QStringLiteral("硬盘已断开")),
+                         text(QStringLiteral("移动硬盘「%@」已断开连接"), driveName), true);
 }
 
 void DriveMonitorService::sendReconnectNotification(const QString& driveName) {
     m_deps.notifier.post(QStringLiteral("drive-reconnect-") + Uuid::toStored(QUuid::createUuid()),
-                         QStringLiteral("硬盘已连接"),
-                         QStringLiteral("移动硬盘「") + driveName + QStringLiteral("」已重新连接"),
-                         true);
+                         text(QStringLiteral("硬盘已连接")),
+                         text(QStringLiteral("移动硬盘「%@」已重新连接"), driveName), true);
+}
+
+// Looked up at every post, so a notification follows a language change made since the last one.
+QString DriveMonitorService::text(const QString& key, const QString& driveName) const {
+    const QVariantList arguments{driveName};
+    if (!m_deps.language)
+        return StringFormat::format(key, arguments);
+    return m_deps.language->text(key, arguments);
 }

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Defaults;
+class LanguageManager;
 class Logger;
 class Notifier;
 class ProtectedDrivesManager;
@@ -30,6 +31,8 @@ public:
         ProtectedDrivesManager& drives;
         Defaults& defaults;
         Logger& logger;
+        // Where the notification texts are looked up; without it they are the keys themselves.
+        const LanguageManager* language = nullptr;
     };
 
     explicit DriveMonitorService(Dependencies dependencies, QObject* parent = nullptr);
@@ -62,6 +65,7 @@ private:
     void pollDriveStatus();
     void sendDisconnectNotification(const QString& driveName);
     void sendReconnectNotification(const QString& driveName);
+    QString text(const QString& key, const QString& driveName = {}) const;
 
     Dependencies m_deps;
     QSet<QUuid> m_notifiedDisconnects;

@@ -14,7 +14,6 @@ EnforcementService::EnforcementService(Dependencies dependencies, QObject* paren
 
 void EnforcementService::handlePanic() {
     m_deps.overlays.hide(OverlayDismissReason::cancelled);
-    reportIcon(IconState::idle);
 }
 
 // The card is raised on the next pass of the event loop, so the monitor's kill, which follows
@@ -23,12 +22,8 @@ void EnforcementService::handleDetection(const ProtectedApp& app) {
     m_deps.scheduler.runLater([self = QPointer<EnforcementService>(this), app] {
         if (!self || self->m_deps.driveMonitor.isRequiredDriveAvailable(app))
             return;
-        self->cover(app);
+        self->m_deps.overlays.showDriveRequired(app);
     });
-}
-
-void EnforcementService::handleUnlock() {
-    reportIcon(IconState::active);
 }
 
 void EnforcementService::handleDriveMounted(const ProtectedDrive& drive) {
@@ -38,7 +33,6 @@ void EnforcementService::handleDriveMounted(const ProtectedDrive& drive) {
     if (!covered || covered->requiredDriveID != drive.id)
         return;
     m_deps.overlays.hide(OverlayDismissReason::driveAvailable);
-    reportIcon(IconState::active);
 }
 
 // At most one overlay per unmount: for the first enabled app requiring the drive that runs.
@@ -48,19 +42,9 @@ void EnforcementService::handleDriveUnmounted(const ProtectedDrive& drive) {
             continue;
         if (!isRunning(app.bundleIdentifier))
             continue;
-        cover(app);
+        m_deps.overlays.showDriveRequired(app);
         return;
     }
-}
-
-void EnforcementService::cover(const ProtectedApp& app) {
-    m_deps.overlays.showDriveRequired(app);
-    reportIcon(IconState::locked);
-}
-
-void EnforcementService::reportIcon(IconState state) {
-    if (onIconState)
-        onIconState(state);
 }
 
 bool EnforcementService::isRunning(const QString& bundleIdentifier) const {

@@ -84,6 +84,12 @@ QString LanguageManager::text(const QString& key, const QVariantList& arguments)
     return StringFormat::format(localized(key), arguments);
 }
 
+QString LanguageManager::plural(const QString& key, qlonglong count) const {
+    const QString singular = key + QStringLiteral("#one");
+    const bool useSingular = count == 1 && m_table && m_table->value(singular);
+    return text(useSingular ? singular : key, {count});
+}
+
 // A pinned language without a table behaves like `system`.
 void LanguageManager::applyBundle(AppLanguage language) {
     if (language != AppLanguage::system) {

@@ -46,6 +46,9 @@ public:
     QString localized(const QString& key) const;
     // localized(), then its placeholders filled with the arguments.
     Q_INVOKABLE QString text(const QString& key, const QVariantList& arguments = {}) const;
+    // The text for a count, its placeholder filled: the entry "<key>#one" for a count of one,
+    // the key's own entry otherwise. Languages without a singular repeat the plural there.
+    Q_INVOKABLE QString plural(const QString& key, qlonglong count) const;
     // The folder code whose table is in force ("en", "zh-Hans", ...), empty when none is.
     QString tableCode() const { return m_tableCode; }
 

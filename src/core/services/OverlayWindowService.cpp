@@ -58,6 +58,7 @@ void OverlayWindowService::showDriveRequired(const ProtectedApp& app) {
     }
     m_deps.logger.log(QStringLiteral("[Velmora] Overlay shown for: %1 (drive not mounted)")
                           .arg(logName(app.name)));
+    emit showingChanged();
 }
 
 void OverlayWindowService::hide(OverlayDismissReason reason) {
@@ -68,6 +69,8 @@ void OverlayWindowService::hide(OverlayDismissReason reason) {
     auto windows = std::exchange(m_overlayWindows, {});
     for (auto& window : windows)
         window->close();
+    if (!windows.empty())
+        emit showingChanged();
 
     switch (reason) {
     case OverlayDismissReason::driveAvailable: {

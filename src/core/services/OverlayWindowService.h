@@ -55,6 +55,10 @@ public:
     // The covered application's name and the cause word "drive".
     std::function<void(const QString& name, const QString& cause)> onUnlocked;
 
+signals:
+    // The overlays went up or came down, whatever the reason (drive, panic, time-out, Force Quit).
+    void showingChanged();
+
 private:
     void createOverlayWindows(const ProtectedApp& app, std::size_t fromScreen);
     void startTimeoutTimer();

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <utility>
 
 namespace {
 
@@ -47,9 +48,13 @@ void DBusNotifier::requestPermission(std::function<void(bool granted)> answer) {
 
 void DBusNotifier::post(const QString& identifier, const QString& title, const QString& body,
                         bool withSound) {
+    // A session bus that went away does not come back to this connection: said once, not at
+    // every poll.
     if (!m_bus.isConnected()) {
-        m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: no session bus")
-                         .arg(logName(identifier)));
+        if (!std::exchange(m_toldNoBus, true))
+            m_logger.log(QStringLiteral("[Velmora] Could not show notification %1: no session bus; "
+                                        "notifications stay off until Velmora is started again")
+                             .arg(logName(identifier)));
         return;
     }
     QVariantMap hints{{QStringLiteral("desktop-entry"), desktopId}};

@@ -30,4 +30,5 @@ private:
     // The server's id of the notification last posted under each of the latest identifiers;
     // bounded, since most identifiers are used once.
     QList<QPair<QString, quint32>> m_serverIds;
+    bool m_toldNoBus = false;
 };

@@ -10,6 +10,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <algorithm>
 
 // One entry of BindShortcuts' a(sa{sv}).
 struct PortalShortcut {
@@ -40,6 +41,18 @@ const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.Global
 const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString fallbackAdvice = QStringLiteral(
     "the panic key can be had by binding `velmora --panic` in the desktop's keyboard settings");
+
+// Whether a BindShortcuts Response's `shortcuts` holds every one of these IDs.
+bool bindsAll(const QVariantMap& results, const QStringList& ids) {
+    QList<PortalShortcut> bound;
+    const QVariant value = results.value(QStringLiteral("shortcuts"));
+    if (value.canConvert<QDBusArgument>())
+        bound = qdbus_cast<QList<PortalShortcut>>(value.value<QDBusArgument>());
+    return std::all_of(ids.begin(), ids.end(), [&](const QString& id) {
+        return std::any_of(bound.begin(), bound.end(),
+                           [&](const PortalShortcut& each) { return each.id == id; });
+    });
+}
 
 QString pathText(const QVariant& value) {
     if (value.canConvert<QDBusObjectPath>())
@@ -133,18 +146,37 @@ void PortalHotKeyBackend::request(const QString& method, QVariantList arguments,
                     giveUp(reply.error().message());
                     return;
                 }
-                pending.key() = reply.value().path();
+                // Already answered: the Response came on the expected path before this reply
+                // was handled, or the backend gave up meanwhile.
+                if (pending.empty())
+                    return;
+                const QString path = reply.value().path();
+                auto early = m_unclaimed.extract(path);
+                if (!early.empty()) {
+                    pending.mapped()(early.mapped().first, early.mapped().second);
+                    return;
+                }
+                pending.key() = path;
                 m_pending.insert(std::move(pending));
             });
 }
 
 void PortalHotKeyBackend::onResponse(const QDBusMessage& message) {
-    auto pending = m_pending.extract(message.path());
     const QVariantList arguments = message.arguments();
-    if (pending.empty() || arguments.size() < 2)
+    if (arguments.size() < 2)
         return;
-    pending.mapped()(arguments.at(0).toUInt(),
-                     qdbus_cast<QVariantMap>(arguments.at(1).value<QDBusArgument>()));
+    const uint response = arguments.at(0).toUInt();
+    const QVariantMap results = qdbus_cast<QVariantMap>(arguments.at(1).value<QDBusArgument>());
+    auto pending = m_pending.extract(message.path());
+    if (!pending.empty()) {
+        pending.mapped()(response, results);
+        return;
+    }
+    // A portal may answer on a path of its own before its reply naming that path arrives; kept
+    // for the reply. Other programs' answers pass through here too, so only a few are kept.
+    if (m_unclaimed.size() >= maximumUnclaimed)
+        m_unclaimed.clear();
+    m_unclaimed[message.path()] = {response, results};
 }
 
 void PortalHotKeyBackend::createSession() {
@@ -172,17 +204,26 @@ void PortalHotKeyBackend::bindShortcuts() {
     }
     m_binding = true;
     QList<PortalShortcut> shortcuts;
-    for (const auto& [handle, shortcut] : m_shortcuts)
-        shortcuts.append({shortcutId(handle),
+    QStringList ids;
+    for (const auto& [handle, shortcut] : m_shortcuts) {
+        ids.append(shortcutId(handle));
+        shortcuts.append({ids.last(),
                           {{QStringLiteral("description"), QStringLiteral("Velmora panic key")},
                            {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
+    }
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)),
                                  QVariant::fromValue(shortcuts), QString()};
     request(QStringLiteral("BindShortcuts"), arguments, {},
-            [this](uint response, const QVariantMap&) {
+            [this, ids](uint response, const QVariantMap& results) {
                 m_binding = false;
                 if (response != 0) {
                     giveUp(QStringLiteral("the desktop refused the shortcuts"));
+                    return;
+                }
+                // KDE answers success with an empty list when it has no application to file the
+                // shortcuts under: nothing is bound then.
+                if (!bindsAll(results, ids)) {
+                    giveUp(QStringLiteral("the desktop bound none of the shortcuts"));
                     return;
                 }
                 if (std::exchange(m_bindAgain, false))
@@ -192,6 +233,7 @@ void PortalHotKeyBackend::bindShortcuts() {
 
 void PortalHotKeyBackend::giveUp(const QString& reason) {
     m_pending.clear();
+    m_unclaimed.clear();
     m_binding = false;
     if (m_state == State::unavailable)
         return;

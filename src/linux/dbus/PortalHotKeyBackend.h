@@ -65,5 +65,8 @@ private:
     std::map<Handle, Shortcut> m_shortcuts;
     // Portal requests waiting for their Response signal, by request object path.
     std::map<QString, Answer> m_pending;
+    // Responses that came before the reply telling their path, by path.
+    static constexpr std::size_t maximumUnclaimed = 16;
+    std::map<QString, std::pair<uint, QVariantMap>> m_unclaimed;
     EventHandler m_handler;
 };

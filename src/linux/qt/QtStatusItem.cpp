@@ -6,7 +6,7 @@ bool QtStatusItem::isTrayAvailable() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void QtStatusItem::show(const QIcon& icon, const QString& title) {
+void QtStatusItem::show(const QIcon& icon, const QString& toolTip) {
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>();
         // A StatusNotifierItem's Activate carries the click's position, which Qt drops; the
@@ -19,13 +19,18 @@ void QtStatusItem::show(const QIcon& icon, const QString& title) {
                          });
     }
     m_tray->setIcon(icon);
-    m_tray->setToolTip(title);
+    m_tray->setToolTip(toolTip);
     m_tray->show();
 }
 
 void QtStatusItem::setIcon(const QIcon& icon) {
     if (m_tray)
         m_tray->setIcon(icon);
+}
+
+void QtStatusItem::setToolTip(const QString& toolTip) {
+    if (m_tray)
+        m_tray->setToolTip(toolTip);
 }
 
 QRect QtStatusItem::geometry() const {

@@ -10,8 +10,9 @@
 class QtStatusItem : public StatusItem {
 public:
     bool isTrayAvailable() const override;
-    void show(const QIcon& icon, const QString& title) override;
+    void show(const QIcon& icon, const QString& toolTip) override;
     void setIcon(const QIcon& icon) override;
+    void setToolTip(const QString& toolTip) override;
     QRect geometry() const override;
 
 private:

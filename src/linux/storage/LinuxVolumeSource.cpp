@@ -13,6 +13,14 @@ QString lastComponent(const QString& mountPoint) {
     return name.isEmpty() ? mountPoint : name;
 }
 
+// Filesystem types that live in memory, stack other filesystems or come from a program.
+bool isVirtualType(const QString& fsType) {
+    static const QStringList types{QStringLiteral("tmpfs"),    QStringLiteral("ramfs"),
+                                   QStringLiteral("overlay"),  QStringLiteral("aufs"),
+                                   QStringLiteral("squashfs"), QStringLiteral("fuse")};
+    return types.contains(fsType) || fsType.startsWith(QLatin1String("fuse."));
+}
+
 } // namespace
 
 LinuxVolumeSource::LinuxVolumeSource(Logger& logger, QDBusConnection systemBus,
@@ -53,9 +61,11 @@ std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
         const QString label = facts ? facts->label : QString();
         volume.name = label.isEmpty() ? lastComponent(entry.mountPoint) : label;
         volume.localizedName = volume.name;
-        // Filesystems without a device (a user's tmpfs, a network share) are not system disks.
+        // Filesystems without a device (a user's tmpfs, a network share) are not system disks;
+        // the mount check still finds them, the drive picker leaves the virtual ones out.
         volume.isRemovable = facts && facts->isRemovable;
         volume.isInternal = facts && facts->isInternal;
+        volume.isVirtual = !facts && isVirtualType(entry.fsType);
         volume.uuid = facts ? facts->uuid : QString();
         volumes.append(volume);
     }

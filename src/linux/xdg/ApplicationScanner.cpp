@@ -39,6 +39,8 @@ QStringList searchNamesOf(const DesktopEntry& entry, const QStringList& names,
     addName(searchNames, localizedValue(entry, QStringLiteral("GenericName"), suffixes));
     addList(searchNames, entry.value(QStringLiteral("Keywords")));
     addList(searchNames, localizedValue(entry, QStringLiteral("Keywords"), suffixes));
+    addName(searchNames, entry.value(QStringLiteral("Comment")));
+    addName(searchNames, localizedValue(entry, QStringLiteral("Comment"), suffixes));
     return searchNames;
 }
 

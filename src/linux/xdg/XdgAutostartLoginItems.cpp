@@ -40,15 +40,29 @@ QString quotedExecArgument(const QString& argument) {
     return u'"' + quoted + u'"';
 }
 
+// A string value: backslashes and control characters escaped, a leading space kept.
+QString escapedString(const QString& value) {
+    QString escaped = value;
+    escaped.replace(u'\\', QStringLiteral("\\\\"));
+    escaped.replace(u'\n', QStringLiteral("\\n"));
+    escaped.replace(u'\t', QStringLiteral("\\t"));
+    escaped.replace(u'\r', QStringLiteral("\\r"));
+    if (escaped.startsWith(u' '))
+        escaped.replace(0, 1, QStringLiteral("\\s"));
+    return escaped;
+}
+
+// TryExec lets the session skip the entry quietly once the program has been uninstalled.
 QByteArray entryContents(const QString& programPath) {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Velmora\n"
-                          "Exec=%1\n"
+                          "TryExec=%1\n"
+                          "Exec=%2\n"
                           "Icon=com.tarnwick.Velmora\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(quotedExecArgument(programPath))
+        .arg(escapedString(programPath), quotedExecArgument(programPath))
         .toUtf8();
 }
 

@@ -39,7 +39,8 @@ Rectangle {
         }
         Text {
             width: parent.width
-            text: Texts.t("Lock any macOS app with Touch ID, password, or external drive requirement.")
+            text: Texts.t(
+                "Lock any app until its external drive is connected. Quitting Velmora can require your system password.")
             font: VelmoraTypography.body
             color: VelmoraColors.secondaryLabel
             horizontalAlignment: Text.AlignHCenter

@@ -48,7 +48,7 @@ Rectangle {
             description: root.model.infoStep.description || ""
         }
     }
-    Component { id: panicKeyStep; PanicKeyStep {} }
+    Component { id: panicKeyStep; PanicKeyStep { model: root.model } }
     Component { id: finalStep; FinalStep { model: root.model } }
 
     Item {

@@ -61,3 +61,10 @@ void OnboardingViewModel::pressButton() {
     ++m_currentStep;
     emit currentStepChanged();
 }
+
+void OnboardingViewModel::notePanicKeyPressed() {
+    if (m_panicKeyTried)
+        return;
+    m_panicKeyTried = true;
+    emit panicKeyTriedChanged();
+}

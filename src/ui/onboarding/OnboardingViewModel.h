@@ -16,6 +16,8 @@ class OnboardingViewModel : public QObject {
     Q_PROPERTY(
         bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(bool isTrayAvailable READ isTrayAvailable CONSTANT)
+    // The panic key was pressed while the walk was open: its step says it worked.
+    Q_PROPERTY(bool panicKeyTried READ panicKeyTried NOTIFY panicKeyTriedChanged)
 
 public:
     static constexpr int stepCount = 4;
@@ -33,6 +35,8 @@ public:
     bool launchAtLogin() const { return m_launchAtLogin; }
     void setLaunchAtLogin(bool enabled);
     bool isTrayAvailable() const { return m_isTrayAvailable; }
+    bool panicKeyTried() const { return m_panicKeyTried; }
+    void notePanicKeyPressed();
 
     // The footer's button: the next step, or completion on the last one.
     Q_INVOKABLE void pressButton();
@@ -40,6 +44,7 @@ public:
 signals:
     void currentStepChanged();
     void launchAtLoginChanged();
+    void panicKeyTriedChanged();
 
 private:
     bool isLastStep() const { return m_currentStep == stepCount - 1; }
@@ -48,4 +53,5 @@ private:
     std::function<void()> m_onComplete;
     int m_currentStep = 0;
     bool m_launchAtLogin = true;
+    bool m_panicKeyTried = false;
 };

@@ -42,3 +42,8 @@ void OnboardingWindowController::complete() {
     if (m_deps.saveLaunchAtLogin)
         m_deps.saveLaunchAtLogin(launchAtLogin);
 }
+
+void OnboardingWindowController::panicKeyPressed() {
+    if (m_model)
+        m_model->notePanicKeyPressed();
+}

@@ -31,6 +31,8 @@ public:
     void showIfNeeded();
     void show();
     void close();
+    // The panic key went off; an open walk shows that it worked.
+    void panicKeyPressed();
 
     bool isShowing() const { return m_window != nullptr; }
     OnboardingViewModel* model() const { return m_model.get(); }

@@ -2,8 +2,11 @@ import QtQuick
 import Velmora.Theme
 
 // Shows the panic key as it is pressed here: Ctrl + Alt + Shift + Super + U. The key itself is
-// already registered, so pressing it works while this step shows.
+// already registered, so pressing it works while this step shows, and the step says so.
 Item {
+    // The OnboardingViewModel.
+    property QtObject model
+    readonly property bool tried: model !== null && model.panicKeyTried
     readonly property var keys: [
         { symbol: "Ctrl", label: "Control" },
         { symbol: "Alt", label: "Alt" },
@@ -66,11 +69,13 @@ Item {
             }
         }
         Text {
+            objectName: "tryIt"
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
-            text: Texts.t("Try it now — it always works, even in full screen.")
-            font: VelmoraTypography.caption
-            color: VelmoraColors.textSecondary
+            text: tried ? Texts.t("✓ It works — this key frees your screen whenever you need it.")
+                        : Texts.t("Try it now — it always works, even in full screen.")
+            font: tried ? VelmoraTypography.body : VelmoraTypography.caption
+            color: tried ? VelmoraColors.success : VelmoraColors.textSecondary
         }
     }
 }

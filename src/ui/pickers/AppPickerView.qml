@@ -107,6 +107,17 @@ Rectangle {
                 height: 40
                 onTapped: root.model.toggleSelection(bundleIdentifier)
             }
+            Text {
+                objectName: "noMatches"
+                anchors.centerIn: parent
+                width: parent.width - 64
+                visible: list.count === 0 && root.model.searchText !== ""
+                text: Texts.t("No apps match “%@”", [root.model.searchText])
+                font: VelmoraTypography.body
+                color: VelmoraColors.textSecondary
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+            }
         }
 
         Rectangle { width: parent.width; height: 1; color: VelmoraColors.separator }

@@ -13,10 +13,11 @@ class VolumeSource;
 // one the check can find again.
 class VolumeDiscovery {
 public:
-    // The external volumes in the source's order; nullopt when the source gives no list.
+    // The external volumes in the source's order, without the root and home filesystems;
+    // nullopt when the source gives no list.
     static std::optional<QList<MountedVolumeInfo>> scanVolumes(VolumeSource& source);
 
-    // Removable, or reported as not internal.
+    // Removable, or reported as not internal; never a virtual filesystem.
     static bool isExternal(const MountedVolume& volume);
     // The localized name, else the name, else the last component of the mount path.
     static QString displayName(const MountedVolume& volume);

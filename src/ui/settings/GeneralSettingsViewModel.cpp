@@ -22,6 +22,9 @@ void GeneralSettingsViewModel::setLaunchAtLogin(bool enabled) {
         return;
     m_settings.launchAtLogin = enabled;
     save();
+    // Only this switch touches the login item: language changes and the other switch leave the
+    // user's autostart entry alone.
+    m_deps.loginItems.updateLaunchAtLogin(enabled);
 }
 
 void GeneralSettingsViewModel::setRequirePasswordToQuit(bool required) {
@@ -57,8 +60,11 @@ QString GeneralSettingsViewModel::quitFooterKey() const {
 
 QStringList GeneralSettingsViewModel::languageNames() const {
     QStringList names;
+    // Each language by its own name; only "System" is said in the interface language.
     for (AppLanguage language : AppLanguages::allCases())
-        names.append(AppLanguages::displayName(language));
+        names.append(language == AppLanguage::system
+                         ? m_deps.language.localized(QStringLiteral("System"))
+                         : AppLanguages::displayName(language));
     return names;
 }
 
@@ -115,7 +121,6 @@ void GeneralSettingsViewModel::appear() {
     m_authAvailable = m_deps.auth.isAvailable();
     m_hasBiometrics = m_deps.auth.hasBiometrics();
     emit changed();
-    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
 }
 
 // Only the two fields this tab's switches own are written over the stored record, so a change
@@ -126,5 +131,4 @@ void GeneralSettingsViewModel::save() {
     stored.requirePasswordToQuit = m_settings.requirePasswordToQuit;
     m_deps.defaults.setAppSettings(stored);
     emit changed();
-    m_deps.loginItems.updateLaunchAtLogin(m_settings.launchAtLogin);
 }

@@ -70,15 +70,27 @@ Item {
             id: driveMenu
             objectName: "driveMenu"
             anchors.verticalCenter: parent.verticalCenter
-            width: 120
+            // Wide enough for its longest entry ("No drive required" in any language), within
+            // limits that leave the app's name room.
+            width: Math.min(180, Math.max(120, widestTitle() + leftPadding + rightPadding + 4))
             height: 24
             enabled: root.tab.isDriveMenuEnabled
             model: root.tab.driveMenu
             textRole: "title"
             valueRole: "value"
             currentIndex: root.driveIndex
-            // Small enough for "No drive required" to fit the menu's 120 points.
             font: VelmoraTypography.caption
+            FontMetrics {
+                id: menuMetrics
+                font: driveMenu.font
+            }
+            function widestTitle() {
+                let widest = 0
+                const entries = root.tab.driveMenu
+                for (let i = 0; i < entries.length; ++i)
+                    widest = Math.max(widest, menuMetrics.advanceWidth(entries[i].title))
+                return Math.ceil(widest)
+            }
             onActivated: index => {
                 root.tab.selectDrive(root.appId, valueAt(index))
                 currentIndex = Qt.binding(() => root.driveIndex)

@@ -37,6 +37,7 @@ public:
         m_window->raise();
         m_window->requestActivate();
     }
+    void setTitle(const QString& title) override { m_window->setTitle(title); }
 
 private:
     std::unique_ptr<QQuickWindow> m_window;

@@ -10,8 +10,10 @@ SettingsWindowController::SettingsWindowController(Dependencies dependencies, QO
     : QObject(parent)
     , m_deps(std::move(dependencies)) {
     connect(&m_deps.language, &LanguageManager::currentLanguageChanged, this, [this] {
-        if (m_window)
-            rebuildContent();
+        if (!m_window)
+            return;
+        m_window->setTitle(title());
+        rebuildContent();
     });
     connect(&m_viewModel, &SettingsViewModel::selectedTabChanged, this,
             &SettingsWindowController::generalTabAppeared);
@@ -42,9 +44,7 @@ void SettingsWindowController::showWindowOn(std::optional<QRect> availableArea) 
     }
     if (!m_window) {
         rebuildContent();
-        // The title is the one in force now; it does not follow later language changes.
-        m_window = m_deps.windows.create(
-            m_deps.language.localized(QStringLiteral("Velmora Settings")), windowSize, m_viewModel);
+        m_window = m_deps.windows.create(title(), windowSize, m_viewModel);
     } else {
         generalTabAppeared();
     }
@@ -63,6 +63,10 @@ void SettingsWindowController::rebuildContent() {
     if (previous)
         previous.release()->deleteLater();
     generalTabAppeared();
+}
+
+QString SettingsWindowController::title() const {
+    return m_deps.language.localized(QStringLiteral("Velmora Settings"));
 }
 
 void SettingsWindowController::centre(const QRect& availableArea) {

@@ -51,6 +51,7 @@ public:
 
 private:
     void rebuildContent();
+    QString title() const;
     void centre(const QRect& availableArea);
     void generalTabAppeared();
 

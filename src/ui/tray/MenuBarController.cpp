@@ -6,6 +6,7 @@
 #include "ports/Logger.h"
 #include "ports/MenuBarWindows.h"
 #include "ports/StatusItem.h"
+#include "services/LanguageManager.h"
 #include "services/LooseningGuard.h"
 #include "services/OverlayWindowService.h"
 #include "tray/MenuBarIcon.h"
@@ -14,8 +15,6 @@
 #include <QPointer>
 
 namespace {
-
-const QString title = QStringLiteral("Velmora");
 
 MenuBarIcon::State iconStateOf(MenuBarController::IconState state) {
     return static_cast<MenuBarIcon::State>(static_cast<int>(state));
@@ -35,8 +34,7 @@ MenuBarController::~MenuBarController() {
 
 void MenuBarController::setup() {
     m_isSetUp = true;
-    m_iconState =
-        m_deps.defaults.appSettings().isProtectionEnabled ? IconState::active : IconState::idle;
+    m_iconState = currentState();
     if (!m_deps.statusItem.isTrayAvailable())
         m_deps.logger.log(QStringLiteral("[Velmora] No system tray found; launch Velmora again "
                                          "from the application menu to open its settings"));
@@ -49,15 +47,36 @@ void MenuBarController::setup() {
         if (self)
             self->updateIcon();
     });
-    m_deps.statusItem.show(currentIcon(), title);
+    connect(&m_deps.overlays, &OverlayWindowService::showingChanged, this,
+            &MenuBarController::updateIcon);
+    connect(&m_deps.language, &LanguageManager::currentLanguageChanged, this,
+            &MenuBarController::updateIcon);
+    m_deps.statusItem.show(currentIcon(), toolTip());
     emit iconChanged(m_iconState);
 }
 
 void MenuBarController::updateIcon() {
     if (!m_isSetUp)
         return;
+    m_iconState = currentState();
     m_deps.statusItem.setIcon(currentIcon());
+    m_deps.statusItem.setToolTip(toolTip());
     emit iconChanged(m_iconState);
+}
+
+// The panic key and the time-out withdraw the overlays but leave protection on: active again.
+MenuBarController::IconState MenuBarController::currentState() const {
+    if (m_deps.overlays.isShowing())
+        return IconState::locked;
+    return m_deps.defaults.appSettings().isProtectionEnabled ? IconState::active : IconState::idle;
+}
+
+QString MenuBarController::toolTip() const {
+    static const QString keys[] = {QStringLiteral("Protection Off"),
+                                   QStringLiteral("Protection Active"),
+                                   QStringLiteral("App Locked")};
+    const QString state = m_deps.language.localized(keys[static_cast<int>(m_iconState)]);
+    return m_deps.language.text(QStringLiteral("Velmora — %@"), {state});
 }
 
 // Trays do not tint icons: a dark glyph on a light desktop, a light one otherwise.
@@ -103,13 +122,9 @@ void MenuBarController::setProtectionEnabled(bool enabled) {
     m_deps.defaults.setAppSettings(settings);
     if (m_panelModel)
         m_panelModel->showProtection(enabled);
-    if (!enabled) {
+    // Switching on looks at nothing running now; enforcement starts with the next event.
+    if (!enabled)
         m_deps.overlays.hide(OverlayDismissReason::cancelled);
-        m_iconState = IconState::idle;
-    } else {
-        // Nothing running is looked at again now; enforcement starts with the next event.
-        m_iconState = IconState::active;
-    }
     updateIcon();
 }
 

@@ -9,6 +9,7 @@
 class AboutViewModel;
 class Defaults;
 class DesktopAppearance;
+class LanguageManager;
 class Logger;
 class LooseningGuard;
 class MenuBarPanel;
@@ -21,9 +22,9 @@ class QScreen;
 class ReusableWindow;
 class StatusItem;
 
-// The tray icon, its panel and the About window. The icon shows idle (protection off, or
-// overlays withdrawn by the panic key), active (protection on, nothing locked) or locked (an
-// overlay is up).
+// The tray icon, its panel and the About window. The icon shows idle (protection off), active
+// (protection on, nothing locked) or locked (an overlay is up); it is worked out from those two
+// facts every time, so no path that withdraws the overlays can leave it saying the wrong thing.
 class MenuBarController : public QObject {
     Q_OBJECT
     Q_PROPERTY(IconState iconState READ iconState NOTIFY iconChanged)
@@ -41,6 +42,7 @@ public:
         StatusItem& statusItem;
         MenuBarWindows& windows;
         DesktopAppearance& appearance;
+        const LanguageManager& language;
         Logger& logger;
         QString version;
     };
@@ -48,13 +50,13 @@ public:
     explicit MenuBarController(Dependencies dependencies, QObject* parent = nullptr);
     ~MenuBarController() override;
 
-    // Called once at start-up: shows the tray icon, active when protection is on, idle otherwise.
+    // Called once at start-up: shows the tray icon, then keeps it and its tooltip in step with the
+    // protection setting, the overlays, the desktop's colours and the language.
     void setup();
-    // Redraws the icon from iconState; nothing before setup().
+    // Works the state out again and redraws the icon; nothing before setup().
     void updateIcon();
 
     IconState iconState() const { return m_iconState; }
-    void setIconState(IconState state) { m_iconState = state; }
     bool isSetUp() const { return m_isSetUp; }
 
     // A click on the tray icon: closes the panel when it is open, else opens it next to the icon
@@ -78,7 +80,9 @@ signals:
     void openSettingsRequested(QScreen* screen);
 
 private:
+    IconState currentState() const;
     QIcon currentIcon() const;
+    QString toolTip() const;
     MenuBarPanel& panel();
     void closePanel();
     void setProtectionEnabled(bool enabled);

@@ -35,30 +35,33 @@ QRectF innerRect(int pixels, double scale) {
     return QRectF((pixels - width) / 2, (pixels - height) / 2, width, height);
 }
 
-void drawActive(QPainter& painter, int pixels, double scale, const QColor& glyph) {
-    const double line = snapped(1.2 * scale);
-    const QRectF inner = innerRect(pixels, scale);
-    painter.setPen(QPen(glyph, line));
-    painter.setBrush(Qt::NoBrush);
-    const double half = line / 2;
-    painter.drawRoundedRect(inner.adjusted(half, half, -half, -half), 1.5 * scale, 1.5 * scale);
-
-    const QPointF centre(pixels / 2.0, pixels / 2.0);
-    const double thin = 0.8 * scale;
-    painter.setPen(QPen(glyph, thin, Qt::SolidLine, Qt::RoundCap));
-    painter.drawEllipse(centre, 2.5 * scale, 2.5 * scale);
-    painter.drawLine(centre + QPointF(-1 * scale, 3 * scale),
-                     centre + QPointF(1 * scale, -1 * scale));
+// A solid keyhole, centred: a round head and a stem of whole pixels, so it stays a clear shape
+// down to 16 px. Drawn with `glyph`, or cut out of what is under it with a clear pen.
+void drawKeyhole(QPainter& painter, int pixels, double scale, double size) {
+    const double centreX = pixels / 2.0;
+    const double headY = std::round(7.5 * scale);
+    const double radius = std::max(2.0, 2.6 * scale * size);
+    const double stemWidth = centredLength(pixels, std::max(2.0, 2.2 * scale * size));
+    const double stemBottom = std::round(headY + 4.8 * scale * size);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(centreX, headY), radius, radius);
+    painter.drawRect(QRectF(centreX - stemWidth / 2, headY, stemWidth, stemBottom - headY));
 }
 
+void drawActive(QPainter& painter, int pixels, double scale, const QColor& glyph) {
+    painter.setBrush(glyph);
+    drawKeyhole(painter, pixels, scale, 1.0);
+}
+
+// The keyhole shut behind a solid plate, with the orange status dot in the top-right corner.
 void drawLocked(QPainter& painter, int pixels, double scale, const QColor& glyph) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(glyph);
     painter.drawRoundedRect(innerRect(pixels, scale), 1.5 * scale, 1.5 * scale);
-    const QPointF centre(pixels / 2.0, pixels / 2.0);
-    painter.setBrush(QColor::fromRgbF(0.6f, 0.6f, 0.65f, 0.6f));
-    painter.drawEllipse(centre, 2.5 * scale, 2.5 * scale);
-    // The status dot keeps its own colour in the top-right corner.
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.setBrush(Qt::black);
+    drawKeyhole(painter, pixels, scale, 0.7);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setBrush(MenuBarIcon::lockedDot());
     painter.drawEllipse(QRectF(13 * scale, 0, 5 * scale, 5 * scale));
 }

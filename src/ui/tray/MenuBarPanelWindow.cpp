@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QScreen>
+#include <QtMath>
 
 namespace {
 
@@ -41,26 +42,45 @@ MenuBarPanelWindow::MenuBarPanelWindow(QQmlEngine& engine, MenuBarViewModel& mod
     m_view = ViewLoader::load(engine, viewUrl, &model, *m_window, logger,
                               QStringLiteral("[Velmora] Tray panel view failed to load: %1"));
     if (m_view)
-        m_view->setSize(panelSize());
+        connect(m_view.get(), &QQuickItem::implicitHeightChanged, this,
+                &MenuBarPanelWindow::fitToView);
+    fitToView();
 }
 
 MenuBarPanelWindow::~MenuBarPanelWindow() {
     m_view.reset();
 }
 
-void MenuBarPanelWindow::showNear(const QRect& anchor) {
-    const QList<PanelPlacement::ScreenArea> areas = screenAreas();
-    const int index = PanelPlacement::screenFor(anchor, areas);
-    showAt(PanelPlacement::topLeft(anchor, panelSize(), areas),
-           index >= 0 ? QGuiApplication::screens().at(index) : nullptr);
+QSize MenuBarPanelWindow::panelSize() const {
+    const int height = m_view ? qCeil(m_view->implicitHeight()) : 0;
+    return {panelWidth, height > 0 ? height : 300};
 }
 
-void MenuBarPanelWindow::showAt(QPoint topLeft, QScreen* screen) {
-    if (screen)
-        m_window->setScreen(screen);
-    m_window->setPosition(topLeft);
+void MenuBarPanelWindow::showNear(const QRect& anchor) {
+    m_anchor = anchor;
+    place();
     m_window->show();
     m_window->requestActivate();
+}
+
+// The screens' free areas are read at every opening: panels come and go, and a program started
+// with the session may have seen the screen before the desktop's bars were up.
+void MenuBarPanelWindow::place() {
+    const QList<PanelPlacement::ScreenArea> areas = screenAreas();
+    const int index = PanelPlacement::screenFor(m_anchor, areas);
+    if (index >= 0)
+        m_window->setScreen(QGuiApplication::screens().at(index));
+    m_window->setPosition(PanelPlacement::topLeft(m_anchor, panelSize(), areas));
+}
+
+// A row shown or hidden while open changes the height; the panel stays inside its screen.
+void MenuBarPanelWindow::fitToView() {
+    const QSize size = panelSize();
+    m_window->resize(size);
+    if (m_view)
+        m_view->setSize(size);
+    if (m_window->isVisible())
+        place();
 }
 
 bool MenuBarPanelWindow::eventFilter(QObject* watched, QEvent* event) {

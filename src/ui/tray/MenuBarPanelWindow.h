@@ -11,13 +11,16 @@ class MenuBarViewModel;
 class QQmlEngine;
 class QQuickItem;
 
-// The tray panel: a 260 × 300 frameless popup holding MenuBarView. It holds the pointer while
-// open, and a click anywhere outside it, Escape or losing the focus closes it.
+// The tray panel: a frameless popup 260 wide and as tall as MenuBarView's rows, placed inside the
+// free area of the icon's screen. It holds the pointer while open, and a click anywhere outside
+// it, Escape or losing the focus closes it.
 class MenuBarPanelWindow : public QObject, public MenuBarPanel {
     Q_OBJECT
 
 public:
-    static QSize panelSize() { return {260, 300}; }
+    static constexpr int panelWidth = 260;
+    // The view's own height; a fixed one when the view did not load.
+    QSize panelSize() const;
 
     MenuBarPanelWindow(QQmlEngine& engine, MenuBarViewModel& model, Logger& logger);
     ~MenuBarPanelWindow() override;
@@ -33,8 +36,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showAt(QPoint topLeft, QScreen* screen);
+    void place();
+    void fitToView();
 
     std::unique_ptr<QQuickWindow> m_window;
     std::unique_ptr<QQuickItem> m_view;
+    QRect m_anchor;
 };

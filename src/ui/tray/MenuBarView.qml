@@ -7,6 +7,8 @@ Rectangle {
     // A MenuBarViewModel.
     required property QtObject model
 
+    // The panel window takes this height, so there is no empty space under the last row.
+    implicitHeight: rows.implicitHeight
     color: Qt.rgba(30 / 255, 30 / 255, 30 / 255, 1)
 
     component Divider: Item {
@@ -45,6 +47,7 @@ Rectangle {
     }
 
     Column {
+        id: rows
         width: 260
         spacing: 0
 
@@ -111,14 +114,14 @@ Rectangle {
         CountRow {
             objectName: "appsRow"
             symbol: "app.badge.checkmark"
-            label: Texts.t("%lld protected apps", [root.model.protectedAppsCount])
+            label: Texts.plural("%lld protected apps", root.model.protectedAppsCount)
         }
         Divider {}
         CountRow {
             objectName: "drivesRow"
             visible: root.model.showsDrivesRow
             symbol: "externaldrive"
-            label: Texts.t("%lld external drives", [root.model.externalDrivesCount])
+            label: Texts.plural("%lld external drives", root.model.externalDrivesCount)
         }
         Divider {
             visible: root.model.showsDrivesRow
