@@ -10,6 +10,7 @@
 #include "ports/SettingsWindows.h"
 #include "ports/UpdateWindow.h"
 #include "services/AppMonitorService.h"
+#include "services/DriveKeyVerifier.h"
 #include "services/DriveMonitorService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
@@ -50,6 +51,7 @@ public:
     MenuBarController& menuBar() { return m_menuBar; }
     QuitProtection& quitProtection() { return m_quit; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
+    DriveKeyVerifier& driveKeys() { return m_driveKeys; }
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
     SafetyManager* safety() { return m_safety.get(); }
@@ -85,6 +87,7 @@ private:
     HotKeysController m_hotKeys;
     SystemAuthService m_auth;
     QuitProtection m_quit;
+    DriveKeyVerifier m_driveKeys;
     DriveMonitorService m_driveMonitor;
     std::unique_ptr<OverlayWindows> m_overlayWindows;
     // The overlays and the app monitor use each other; neither touches the other while being made.

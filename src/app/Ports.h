@@ -16,6 +16,8 @@ class KeyValueStore;
 class Logger;
 class MenuBarWindows;
 class DesktopAppearance;
+class DriveKeyFiles;
+class InstallSecret;
 class MountChanges;
 class Notifier;
 class OverlayWindows;
@@ -75,4 +77,6 @@ struct Ports {
     Updater& updater;
     UpdateWindowFactory makeUpdateWindow;
     MountChanges& mountChanges;
+    DriveKeyFiles& driveKeys;
+    InstallSecret& installSecret;
 };

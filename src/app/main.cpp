@@ -21,6 +21,8 @@
 #include "session/SystemLogger.h"
 #include "settings/QuickSettingsWindows.h"
 #include "settings/SettingsTabs.h"
+#include "storage/InstallSecretFile.h"
+#include "storage/LinuxDriveKeyFiles.h"
 #include "storage/LinuxVolumeSource.h"
 #include "storage/MountTableWatcher.h"
 #include "storage/SettingsFileStore.h"
@@ -166,6 +168,8 @@ int main(int argc, char** argv) {
     QtKeyMonitor keyMonitor;
     QtSelfActivation selfActivation;
     MountTableWatcher mountChanges;
+    LinuxDriveKeyFiles driveKeys;
+    InstallSecretFile installSecret(InstallSecretFile::defaultFilePath(), logger);
     const OverlayWindowsFactory makeOverlayWindows =
         [&](const OverlayViewServices& services) -> std::unique_ptr<OverlayWindows> {
         auto cards = std::make_unique<LockCards>(LockCards::Dependencies{
@@ -222,7 +226,9 @@ int main(int argc, char** argv) {
                                makeSettingsWindows,
                                updater,
                                makeUpdateWindow,
-                               mountChanges});
+                               mountChanges,
+                               driveKeys,
+                               installSecret});
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -6,7 +6,9 @@
 #include "fakes/FakeApplicationBus.h"
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeDesktopAppearance.h"
+#include "fakes/FakeDriveKeyFiles.h"
 #include "fakes/FakeHotKeyBackend.h"
+#include "fakes/FakeInstallSecret.h"
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeLoginItems.h"
 #include "fakes/FakeMenuBarWindows.h"
@@ -91,6 +93,8 @@ struct FakePorts {
     FakeUpdater updater;
     FakeUpdateWindow updateWindow;
     FakeMountChanges mountChanges;
+    FakeDriveKeyFiles driveKeys;
+    FakeInstallSecret installSecret;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -128,6 +132,8 @@ struct FakePorts {
                      makeSettingsWindows,
                      updater,
                      makeUpdateWindow,
-                     mountChanges};
+                     mountChanges,
+                     driveKeys,
+                     installSecret};
     }
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/HardwareIdentity.h"
+
 #include <QString>
 
 // One mounted filesystem as the volume source reports it.
@@ -12,6 +14,11 @@ struct MountedVolume {
     bool isInternal = false;
     // The filesystem UUID exactly as the system reports it; empty when it has none.
     QString uuid;
+    // The system's number for this mount: a volume mounted again gets a new one.
+    int mountId = 0;
+    bool isReadOnly = false;
+    // Empty when the system does not say (udisks2 not running, a loop device).
+    HardwareIdentity hardware = {};
 
     bool operator==(const MountedVolume&) const = default;
 };

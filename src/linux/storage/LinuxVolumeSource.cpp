@@ -57,6 +57,9 @@ std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
         volume.isRemovable = facts && facts->isRemovable;
         volume.isInternal = facts && facts->isInternal;
         volume.uuid = facts ? facts->uuid : QString();
+        volume.mountId = entry.mountId;
+        volume.isReadOnly = entry.isReadOnly;
+        volume.hardware = facts ? facts->hardware : HardwareIdentity{};
         volumes.append(volume);
     }
     return volumes;

@@ -9,6 +9,9 @@
 class MountTable {
 public:
     struct Entry {
+        // Tells two mounts at the same place apart.
+        int mountId = 0;
+        bool isReadOnly = false;
         unsigned major = 0;
         unsigned minor = 0;
         // The path inside the filesystem that is mounted; "/" for a whole filesystem.
