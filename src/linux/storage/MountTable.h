@@ -9,9 +9,6 @@
 class MountTable {
 public:
     struct Entry {
-        // Tells two mounts at the same place apart.
-        int mountId = 0;
-        bool isReadOnly = false;
         unsigned major = 0;
         unsigned minor = 0;
         // The path inside the filesystem that is mounted; "/" for a whole filesystem.
@@ -19,6 +16,9 @@ public:
         QString mountPoint;
         QString fsType;
         QString source;
+        // The system's number for the mount; reused once the mount is gone.
+        int mountId = 0;
+        bool isReadOnly = false;
     };
 
     // nullopt when the table cannot be read.
