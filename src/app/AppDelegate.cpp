@@ -26,8 +26,10 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_auth(ports.auth, ports.scheduler, ports.logger)
     , m_quit(m_defaults, m_auth, ports.logger)
     , m_guard(m_defaults, m_auth, ports.logger)
+    , m_driveKeys({ports.driveKeys, ports.installSecret, m_drives, ports.scheduler, ports.notifier,
+                   m_language, ports.logger})
     , m_driveMonitor({ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults,
-                      ports.logger, &m_language})
+                      ports.logger, &m_language, &m_driveKeys})
     , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
     , m_overlays({ports.scheduler, ports.screens, *m_overlayWindows, ports.keyMonitor,
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},

@@ -10,6 +10,7 @@
 #include "ports/SettingsWindows.h"
 #include "ports/UpdateWindow.h"
 #include "services/AppMonitorService.h"
+#include "services/DriveKeyVerifier.h"
 #include "services/DriveMonitorService.h"
 #include "services/EnforcementService.h"
 #include "services/LanguageManager.h"
@@ -54,6 +55,7 @@ public:
     QuitProtection& quitProtection() { return m_quit; }
     LooseningGuard& guard() { return m_guard; }
     DriveMonitorService& driveMonitor() { return m_driveMonitor; }
+    DriveKeyVerifier& driveKeys() { return m_driveKeys; }
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
     SafetyManager* safety() { return m_safety.get(); }
@@ -95,6 +97,7 @@ private:
     SystemAuthService m_auth;
     QuitProtection m_quit;
     LooseningGuard m_guard;
+    DriveKeyVerifier m_driveKeys;
     DriveMonitorService m_driveMonitor;
     std::unique_ptr<OverlayWindows> m_overlayWindows;
     // The overlays and the app monitor use each other; neither touches the other while being made.

@@ -17,6 +17,8 @@ class KeyValueStore;
 class Logger;
 class MenuBarWindows;
 class DesktopAppearance;
+class DriveKeyFiles;
+class InstallSecret;
 class MountChanges;
 class Notifier;
 class OverlayWindows;
@@ -77,4 +79,6 @@ struct Ports {
     UpdateWindowFactory makeUpdateWindow;
     MountChanges& mountChanges;
     InstalledApplications& installedApps;
+    DriveKeyFiles& driveKeys;
+    InstallSecret& installSecret;
 };

@@ -21,6 +21,8 @@
 #include "session/HotKeyBackendSelector.h"
 #include "session/SystemLogger.h"
 #include "settings/QuickSettingsWindows.h"
+#include "storage/InstallSecretFile.h"
+#include "storage/LinuxDriveKeyFiles.h"
 #include "storage/LinuxVolumeSource.h"
 #include "storage/MountTableWatcher.h"
 #include "storage/SettingsFileStore.h"
@@ -146,6 +148,8 @@ int main(int argc, char** argv) {
     QtKeyMonitor keyMonitor;
     QtSelfActivation selfActivation;
     MountTableWatcher mountChanges;
+    LinuxDriveKeyFiles driveKeys;
+    InstallSecretFile installSecret(InstallSecretFile::defaultFilePath(), logger);
     const OverlayWindowsFactory makeOverlayWindows =
         [&](const OverlayViewServices& services) -> std::unique_ptr<OverlayWindows> {
         auto cards = std::make_unique<LockCards>(LockCards::Dependencies{
@@ -203,6 +207,8 @@ int main(int argc, char** argv) {
         .makeUpdateWindow = makeUpdateWindow,
         .mountChanges = mountChanges,
         .installedApps = installedApps,
+        .driveKeys = driveKeys,
+        .installSecret = installSecret,
     });
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {

@@ -122,8 +122,11 @@ private slots:
             kit.volumes.mount("SANDISK", "AAAA-1111");
             kit.volumes.volumes.append(MountedVolume{"/run/media/me/Studio backups/SANDISK",
                                                      "SANDISK", "", false, false, "1b4e28ba"});
+            kit.volumes.volumes.last().isReadOnly = true;
             picker.scanVolumes();
             QVERIFY(render(pickerUrl, {480, 360}, &picker, "drive-picker-volumes", "volumeRow", 2));
+            QVERIFY(
+                render(pickerUrl, {480, 360}, &picker, "drive-picker-volumes", "readOnlyNote", 1));
 
             // Mounted, unplugged, and mounted but switched off.
             kit.volumes.mount("Photos");
@@ -132,9 +135,15 @@ private slots:
                                 QStringLiteral("1b4e28ba-2fa1-11d2-883f-0016d3cca427"));
             kit.drives.addDrive("Photos", "/media/me/Photos", std::nullopt);
             kit.drives.toggleDrive(kit.drives.drives().at(2));
+            // What udisks2 said of the stick; the archive is a read-only image.
+            kit.drives.setHardware(kit.drives.drives().at(0).id,
+                                   HardwareIdentity{"SanDisk", "Cruzer Blade", "4C530001", ""});
+            kit.drives.markCannotHoldKey(kit.drives.drives().at(1).id);
             const auto renderer = render(tabUrl, {520, 430}, &tab, "drives-tab-drives", "name", 3);
             QVERIFY(renderer);
             QCOMPARE(visibleItems(renderer->window().contentItem(), "uuid").size(), 2);
+            QCOMPARE(visibleItems(renderer->window().contentItem(), "hardware").size(), 1);
+            QCOMPARE(visibleItems(renderer->window().contentItem(), "keyNote").size(), 1);
 
             const QList<QQuickItem*> names = visibleItems(renderer->window().contentItem(), "name");
             QTest::mouseClick(&renderer->window(), Qt::LeftButton, {}, centreOf(names.at(0)));

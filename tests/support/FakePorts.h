@@ -6,7 +6,9 @@
 #include "fakes/FakeApplicationBus.h"
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeDesktopAppearance.h"
+#include "fakes/FakeDriveKeyFiles.h"
 #include "fakes/FakeHotKeyBackend.h"
+#include "fakes/FakeInstallSecret.h"
 #include "fakes/FakeInstalledApplications.h"
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/FakeLoginItems.h"
@@ -93,6 +95,8 @@ struct FakePorts {
     FakeUpdateWindow updateWindow;
     FakeMountChanges mountChanges;
     FakeInstalledApplications installedApps;
+    FakeDriveKeyFiles driveKeys;
+    FakeInstallSecret installSecret;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -133,6 +137,8 @@ struct FakePorts {
             .makeUpdateWindow = makeUpdateWindow,
             .mountChanges = mountChanges,
             .installedApps = installedApps,
+            .driveKeys = driveKeys,
+            .installSecret = installSecret,
         };
     }
 };

@@ -59,6 +59,16 @@ bool TestMounts::mountImage(const QString& image, const QString& fsType, const Q
     return true;
 }
 
+bool TestMounts::mountExisting(const QString& image, const QString& folder, bool readOnly) {
+    QDir().mkpath(folder);
+    if (!run(QStringLiteral("mount"),
+             {QStringLiteral("-o"), readOnly ? QStringLiteral("loop,ro") : QStringLiteral("loop"),
+              image, folder}))
+        return false;
+    m_mounted.append(folder);
+    return true;
+}
+
 bool TestMounts::unmount(const QString& folder) {
     if (!run(QStringLiteral("umount"), {QStringLiteral("-d"), folder}))
         return false;

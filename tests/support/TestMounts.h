@@ -16,6 +16,8 @@ public:
     // fsType "ext4" or "vfat"; uuid in the filesystem's own form.
     bool mountImage(const QString& image, const QString& fsType, const QString& label,
                     const QString& uuid, const QString& folder);
+    // An image made earlier (or a copy of one), read-only if asked.
+    bool mountExisting(const QString& image, const QString& folder, bool readOnly = false);
     bool unmount(const QString& folder);
 
     QString lastError;

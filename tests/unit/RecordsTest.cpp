@@ -79,6 +79,31 @@ private slots:
         QCOMPARE(drive->mountPoint, QStringLiteral("/media/me/Key"));
     }
 
+    // A drive saved before drives carried keys reads and writes back exactly as it was; the added
+    // members round-trip, and a mistyped one makes the record unreadable, never half-read.
+    void driveKeyMembersAreAddedWithoutChangingOlderRecords() {
+        const QByteArray older =
+            R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","name":"Key","mountPoint":"/k",)"
+            R"("isEnabled":true,"dateAdded":12.25,"volumeUUIDString":"AAAA-1111"})";
+        const auto drive = ProtectedDrive::fromJson(json(older.constData()));
+        QVERIFY(drive);
+        QCOMPARE(QJsonValue(drive->toJson()), json(older.constData()));
+
+        ProtectedDrive keyed = *drive;
+        keyed.keyHash = QStringLiteral("ab12");
+        keyed.previousKeyHash = QStringLiteral("cd34");
+        keyed.cannotHoldKey = true;
+        keyed.hardware = HardwareIdentity{"SanDisk", "Cruzer", "4C53", "0x5000"};
+        QCOMPARE(ProtectedDrive::fromJson(keyed.toJson()), keyed);
+
+        for (const char* mistyped : {R"("keyHash":5)", R"("cannotHoldKey":"yes")",
+                                     R"("hardware":{"vendor":"a"})", R"("hardware":"SanDisk")"}) {
+            QByteArray text = older;
+            text.replace(R"("name")", QByteArray(mistyped) + R"(,"name")");
+            QVERIFY2(!ProtectedDrive::fromJson(json(text.constData())), mistyped);
+        }
+    }
+
     void rejectsRecordsWithMissingOrMistypedMembers_data() {
         QTest::addColumn<QByteArray>("text");
         const QByteArray valid =

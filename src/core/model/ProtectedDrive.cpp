@@ -14,6 +14,14 @@ QJsonObject ProtectedDrive::toJson() const {
     };
     if (volumeUUIDString)
         object.insert(QStringLiteral("volumeUUIDString"), *volumeUUIDString);
+    if (keyHash)
+        object.insert(QStringLiteral("keyHash"), *keyHash);
+    if (previousKeyHash)
+        object.insert(QStringLiteral("previousKeyHash"), *previousKeyHash);
+    if (cannotHoldKey)
+        object.insert(QStringLiteral("cannotHoldKey"), true);
+    if (hardware)
+        object.insert(QStringLiteral("hardware"), hardware->toJson());
     return object;
 }
 
@@ -30,7 +38,23 @@ std::optional<ProtectedDrive> ProtectedDrive::fromJson(const QJsonValue& value) 
     const auto dateAdded = JsonFields::number(object, QStringLiteral("dateAdded"));
     if (!id || !name || !mountPoint || !volumeUUIDString.ok || !isEnabled || !dateAdded)
         return std::nullopt;
-    return ProtectedDrive{*id,         *name,
-                          *mountPoint, volumeUUIDString.value,
-                          *isEnabled,  StoredDate::fromStored(*dateAdded)};
+    // Added later: absent in older files, which read exactly as before.
+    const auto keyHash = JsonFields::optionalString(object, QStringLiteral("keyHash"));
+    const auto previousKeyHash =
+        JsonFields::optionalString(object, QStringLiteral("previousKeyHash"));
+    const QJsonValue cannotHoldKey = object.value(QStringLiteral("cannotHoldKey"));
+    const QJsonValue hardwareValue = object.value(QStringLiteral("hardware"));
+    const auto hardware = HardwareIdentity::fromJson(hardwareValue);
+    if (!keyHash.ok || !previousKeyHash.ok ||
+        !(cannotHoldKey.isUndefined() || cannotHoldKey.isBool()) ||
+        !(hardwareValue.isUndefined() || hardware))
+        return std::nullopt;
+    ProtectedDrive drive{*id,         *name,
+                         *mountPoint, volumeUUIDString.value,
+                         *isEnabled,  StoredDate::fromStored(*dateAdded)};
+    drive.keyHash = keyHash.value;
+    drive.previousKeyHash = previousKeyHash.value;
+    drive.cannotHoldKey = cannotHoldKey.toBool(false);
+    drive.hardware = hardware;
+    return drive;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/HardwareIdentity.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QMetaType>
@@ -24,6 +26,15 @@ public:
     std::optional<QString> volumeUUIDString;
     bool isEnabled = true;
     QDateTime dateAdded;
+    // The keyed hash of the secret the drive carries; absent until one was written to it.
+    std::optional<QString> keyHash = std::nullopt;
+    // The hash before the last change of secret, accepted until the drive is known to carry the
+    // new one, so a change cut short by a crash does not lock the owner out.
+    std::optional<QString> previousKeyHash = std::nullopt;
+    // A read-only volume: recognised by its UUID alone.
+    bool cannotHoldKey = false;
+    // What the device said of itself when it was first accepted.
+    std::optional<HardwareIdentity> hardware = std::nullopt;
 
     bool operator==(const ProtectedDrive&) const = default;
 

@@ -55,6 +55,43 @@ void ProtectedDrivesManager::toggleDrive(const ProtectedDrive& drive) {
     }
 }
 
+void ProtectedDrivesManager::setKeyHashes(const QUuid& id, const std::optional<QString>& keyHash,
+                                          const std::optional<QString>& previousKeyHash) {
+    ProtectedDrive* drive = find(id);
+    if (!drive)
+        return;
+    drive->keyHash = keyHash;
+    drive->previousKeyHash = previousKeyHash;
+    emit drivesChanged();
+    save();
+}
+
+void ProtectedDrivesManager::markCannotHoldKey(const QUuid& id) {
+    ProtectedDrive* drive = find(id);
+    if (!drive || drive->cannotHoldKey)
+        return;
+    drive->cannotHoldKey = true;
+    emit drivesChanged();
+    save();
+}
+
+void ProtectedDrivesManager::setHardware(const QUuid& id, const HardwareIdentity& hardware) {
+    ProtectedDrive* drive = find(id);
+    if (!drive || drive->hardware == hardware)
+        return;
+    drive->hardware = hardware;
+    emit drivesChanged();
+    save();
+}
+
+ProtectedDrive* ProtectedDrivesManager::find(const QUuid& id) {
+    for (ProtectedDrive& each : m_drives) {
+        if (each.id == id)
+            return &each;
+    }
+    return nullptr;
+}
+
 void ProtectedDrivesManager::save() {
     m_defaults.setProtectedDrives(m_drives);
     emit changed();

@@ -26,6 +26,11 @@ public:
     // Applications requiring the drive keep pointing at its id.
     void removeDrive(const ProtectedDrive& drive);
     void toggleDrive(const ProtectedDrive& drive);
+    // Records the hashes of the secret the drive carries; unknown ids are ignored.
+    void setKeyHashes(const QUuid& id, const std::optional<QString>& keyHash,
+                      const std::optional<QString>& previousKeyHash);
+    void markCannotHoldKey(const QUuid& id);
+    void setHardware(const QUuid& id, const HardwareIdentity& hardware);
 
 signals:
     void drivesChanged();
@@ -34,6 +39,7 @@ signals:
 
 private:
     void save();
+    ProtectedDrive* find(const QUuid& id);
 
     Defaults& m_defaults;
     Logger& m_logger;

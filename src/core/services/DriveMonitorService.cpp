@@ -7,6 +7,7 @@
 #include "ports/Logger.h"
 #include "ports/Notifier.h"
 #include "ports/VolumeSource.h"
+#include "services/DriveKeyVerifier.h"
 #include "services/LanguageManager.h"
 #include "services/StringFormat.h"
 
@@ -15,7 +16,12 @@
 
 DriveMonitorService::DriveMonitorService(Dependencies dependencies, QObject* parent)
     : QObject(parent)
-    , m_deps(dependencies) {}
+    , m_deps(dependencies) {
+    // A key check that answered may make a drive present: tell at once, not one interval later.
+    if (m_deps.keys)
+        connect(m_deps.keys, &DriveKeyVerifier::verdictChanged, this,
+                &DriveMonitorService::checkNow);
+}
 
 void DriveMonitorService::startPolling() {
     // The stored value is not range-checked; below one second the poll would spin the processor.
@@ -43,7 +49,8 @@ bool DriveMonitorService::isDriveMounted(const ProtectedDrive& drive) const {
         return false;
     for (const MountedVolume& volume : *volumes) {
         if (drive.volumeUUIDString) {
-            if (volume.uuid == *drive.volumeUUIDString)
+            if (volume.uuid == *drive.volumeUUIDString &&
+                (!m_deps.keys || m_deps.keys->isGenuine(drive, volume)))
                 return true;
         } else if (volume.name == drive.name) {
             return true;
@@ -64,6 +71,11 @@ bool DriveMonitorService::isRequiredDriveAvailable(const ProtectedApp& app) cons
 }
 
 void DriveMonitorService::pollDriveStatus() {
+    if (m_deps.keys) {
+        if (const auto volumes = m_deps.volumes.mountedVolumes())
+            m_deps.keys->forgetUnmounted(*volumes);
+        m_deps.keys->reconfirm();
+    }
     emit willChange();
     QList<ProtectedDrive> enabled;
     for (const ProtectedDrive& drive : m_deps.drives.drives()) {

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Defaults;
+class DriveKeyVerifier;
 class LanguageManager;
 class Logger;
 class Notifier;
@@ -33,6 +34,8 @@ public:
         Logger& logger;
         // Where the notification texts are looked up; without it they are the keys themselves.
         const LanguageManager* language = nullptr;
+        // Tells the registered drive from a copy with its UUID; without it the UUID decides.
+        DriveKeyVerifier* keys = nullptr;
     };
 
     explicit DriveMonitorService(Dependencies dependencies, QObject* parent = nullptr);
@@ -45,8 +48,8 @@ public:
     // An extra poll now, for a mount change seen between two polls.
     void checkNow() { pollDriveStatus(); }
 
-    // Whether a mounted volume is this drive; ignores isEnabled. With a recorded UUID only the
-    // UUID decides, otherwise the volume name.
+    // Whether a mounted volume is this drive; ignores isEnabled. With a recorded UUID the UUID
+    // and the key the drive carries decide, otherwise the volume name. Never waits on a drive.
     bool isDriveMounted(const ProtectedDrive& drive) const;
     // Whether the application may run as far as its drive is concerned. A drive record that no
     // longer exists counts as unavailable; a disabled drive as available.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/HardwareIdentity.h"
+
 #include <QString>
 
 // What the system knows of the block device behind a mount.
@@ -10,4 +12,6 @@ struct BlockDeviceFacts {
     bool isInternal = true;
     // The system asks that the device not be shown to the user.
     bool isIgnored = false;
+    // The drive's own description, from udisks2 only.
+    HardwareIdentity hardware = {};
 };

@@ -67,6 +67,9 @@ std::optional<QList<MountedVolume>> LinuxVolumeSource::mountedVolumes() {
         volume.isInternal = facts && facts->isInternal;
         volume.isVirtual = !facts && isVirtualType(entry.fsType);
         volume.uuid = facts ? facts->uuid : QString();
+        volume.mountId = entry.mountId;
+        volume.isReadOnly = entry.isReadOnly;
+        volume.hardware = facts ? facts->hardware : HardwareIdentity{};
         volumes.append(volume);
     }
     return volumes;

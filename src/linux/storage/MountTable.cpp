@@ -58,6 +58,8 @@ QList<MountTable::Entry> MountTable::parse(const QByteArray& contents) {
         entry.minor = device.value(1).toUInt(&minorOk);
         if (device.size() != 2 || !majorOk || !minorOk)
             continue;
+        entry.mountId = fields[0].toInt();
+        entry.isReadOnly = fields[5].split(',').contains("ro");
         entry.root = unescape(fields[3]);
         entry.mountPoint = unescape(fields[4]);
         entry.fsType = unescape(fields[separator + 1]);

@@ -16,6 +16,9 @@ public:
         QString mountPoint;
         QString fsType;
         QString source;
+        // The system's number for the mount; reused once the mount is gone.
+        int mountId = 0;
+        bool isReadOnly = false;
     };
 
     // nullopt when the table cannot be read.

@@ -160,6 +160,10 @@ BlockDeviceFacts UDisksClient::factsOf(const QVariantMap& block,
     const QVariantMap drive = m_objects.value(drivePath).value(driveInterface);
     facts.isRemovable = drive.value(QStringLiteral("Removable")).toBool() ||
                         drive.value(QStringLiteral("MediaRemovable")).toBool();
+    facts.hardware = HardwareIdentity{drive.value(QStringLiteral("Vendor")).toString().trimmed(),
+                                      drive.value(QStringLiteral("Model")).toString().trimmed(),
+                                      drive.value(QStringLiteral("Serial")).toString().trimmed(),
+                                      drive.value(QStringLiteral("WWN")).toString().trimmed()};
     return facts;
 }
 

@@ -133,6 +133,15 @@ Item {
                                 font: VelmoraTypography.caption
                                 color: VelmoraColors.textSecondary
                             }
+                            Text {
+                                objectName: "readOnlyNote"
+                                visible: modelData.isReadOnly
+                                width: Math.min(implicitWidth, volumeItem.textWidth)
+                                wrapMode: Text.WordWrap
+                                text: Texts.t("Read-only: it cannot hold a key, so a copy of it would pass")
+                                font: VelmoraTypography.caption
+                                color: VelmoraColors.gold
+                            }
                         }
 
                         // The symbol and the texts take the click, not the empty rest of the row.

@@ -20,6 +20,7 @@ QVariantList DrivePickerViewModel::volumes() const {
             {QStringLiteral("path"), volume.path},
             {QStringLiteral("symbol"), volume.isRemovable ? QStringLiteral("externaldrive")
                                                           : QStringLiteral("internaldrive")},
+            {QStringLiteral("isReadOnly"), volume.isReadOnly},
         });
     }
     return list;

@@ -13,6 +13,8 @@ struct MountedVolumeInfo {
     // The same string the mount check compares; absent when the volume reports none.
     std::optional<QString> uuid;
     bool isRemovable = false;
+    // Cannot be given a key: recognised by its UUID only.
+    bool isReadOnly = false;
 
     bool operator==(const MountedVolumeInfo&) const = default;
 };

@@ -35,7 +35,8 @@ std::optional<QList<MountedVolumeInfo>> VolumeDiscovery::scanVolumes(VolumeSourc
         if (!isExternal(volume) || systemPaths.contains(volume.mountPath))
             continue;
         found.append(MountedVolumeInfo{QUuid::createUuid(), displayName(volume), volume.mountPath,
-                                       getVolumeUUID(volume), volume.isRemovable});
+                                       getVolumeUUID(volume), volume.isRemovable,
+                                       volume.isReadOnly});
     }
     return found;
 }

@@ -15,7 +15,7 @@ DriveSettingsViewModel::DriveSettingsViewModel(Dependencies dependencies, QObjec
     , m_deps(std::move(dependencies))
     , m_rows(m_deps.drives.drives())
     , m_rowModel({"id", "name", "mountPoint", "uuidLine", "isEnabled", "isMounted", "symbol",
-                  "symbolTone", "dotTone", "isSelected"}) {
+                  "symbolTone", "dotTone", "isSelected", "cannotHoldKey", "hardwareLine"}) {
     connect(&m_deps.drives, &ProtectedDrivesManager::drivesChanged, this,
             &DriveSettingsViewModel::redraw);
     connect(&m_deps.monitor, &DriveMonitorService::willChange, this, [this] {
@@ -47,6 +47,8 @@ QVariantList DriveSettingsViewModel::rows() const {
             {QStringLiteral("dotTone"),
              mounted ? QStringLiteral("success") : QStringLiteral("error")},
             {QStringLiteral("isSelected"), m_selection.contains(drive.id)},
+            {QStringLiteral("cannotHoldKey"), drive.cannotHoldKey},
+            {QStringLiteral("hardwareLine"), drive.hardware ? drive.hardware->text() : QString()},
         });
     }
     return list;

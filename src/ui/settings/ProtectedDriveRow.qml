@@ -1,7 +1,8 @@
 import QtQuick
 import Velmora.Theme
 
-// One registered drive: symbol, name, mount point and UUID, mount state, switch and trash.
+// One registered drive: symbol, name, mount point, UUID and hardware, whether it can hold a key,
+// mount state, switch and trash.
 Item {
     id: row
     // One row of DriveSettingsViewModel.rowModel (its roles), and the view model itself.
@@ -71,6 +72,25 @@ Item {
                 font.family: "monospace"
                 font.pixelSize: 10
                 color: VelmoraColors.textSecondary
+            }
+            Text {
+                objectName: "hardware"
+                width: parent.width
+                elide: Text.ElideRight
+                visible: row.drive.hardwareLine !== ""
+                text: row.drive.hardwareLine
+                font: VelmoraTypography.caption
+                color: VelmoraColors.textSecondary
+            }
+            // Read-only: known by its UUID alone, so a copy of it cannot be told apart.
+            Text {
+                objectName: "keyNote"
+                width: parent.width
+                elide: Text.ElideRight
+                visible: row.drive.cannotHoldKey
+                text: Texts.t("cannot hold a key")
+                font: VelmoraTypography.caption
+                color: VelmoraColors.gold
             }
         }
 
