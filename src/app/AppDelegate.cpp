@@ -41,6 +41,8 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
                  *m_menuBarWindows, ports.appearance, m_language, ports.logger,
                  QStringLiteral(VELMORA_VERSION)})
     , m_enforcement({ports.scheduler, ports.workspace, m_apps, m_driveMonitor, m_overlays})
+    , m_gate({ports.execGate, ports.workspace, ports.scheduler, m_defaults, m_apps, m_drives,
+              ports.logger})
     , m_loginItems(ports.loginItems, m_defaults, ports.logger)
     , m_onboarding({m_defaults, m_language, ports.selfActivation, ports.makeOnboardingWindow,
                     [this](bool enabled) { m_loginItems.saveLaunchAtLogin(enabled); },
@@ -96,6 +98,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_driveMonitor.startPolling();
     startAppMonitor();
     reportDrivesToEnforcement();
+    startExecGate();
 }
 
 // A second copy brings the first forward, then quits without asking for authentication.
@@ -184,6 +187,15 @@ void AppDelegate::reportDrivesToEnforcement() {
     });
 }
 
+// A start the gate refused is reported as a killed launch is: the card comes up for the app.
+void AppDelegate::startExecGate() {
+    m_gate.onRefused = [self = QPointer<AppDelegate>(this)](const ProtectedApp& app) {
+        if (self)
+            self->m_enforcement.handleDetection(app);
+    };
+    m_gate.start();
+}
+
 void AppDelegate::requestTermination() {
     if (m_quit.applicationShouldTerminate() == TerminateReply::terminateNow && terminateApplication)
         terminateApplication();
@@ -228,7 +240,7 @@ void AppDelegate::createSettingsWindowController() {
     m_settingsWindows = m_ports.makeSettingsWindows(m_language);
     const auto makeGeneralModel = [this] {
         return std::make_unique<GeneralSettingsViewModel>(GeneralSettingsViewModel::Dependencies{
-            m_defaults, m_language, m_auth, m_guard, m_driveMonitor, m_loginItems,
+            m_defaults, m_language, m_auth, m_guard, m_driveMonitor, m_loginItems, m_gate,
             [this] { m_updates->checkForUpdates(); }, QStringLiteral(VELMORA_VERSION)});
     };
     m_settings = std::make_unique<SettingsWindowController>(SettingsWindowController::Dependencies{

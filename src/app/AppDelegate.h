@@ -13,6 +13,7 @@
 #include "services/DriveKeyVerifier.h"
 #include "services/DriveMonitorService.h"
 #include "services/EnforcementService.h"
+#include "services/ExecGateService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
 #include "services/LooseningGuard.h"
@@ -58,6 +59,7 @@ public:
     DriveKeyVerifier& driveKeys() { return m_driveKeys; }
     OverlayWindowService& overlays() { return m_overlays; }
     AppMonitorService& appMonitor() { return m_appMonitor; }
+    ExecGateService& execGate() { return m_gate; }
     SafetyManager* safety() { return m_safety.get(); }
     OnboardingWindowController& onboarding() { return m_onboarding; }
     LoginItemService& loginItems() { return m_loginItems; }
@@ -80,6 +82,7 @@ private:
     void reportDetectionsToEnforcement();
     void startAppMonitor();
     void reportDrivesToEnforcement();
+    void startExecGate();
 
     void notifyDamagedList(const QString& key, int unreadableRecords);
     void explainQuitRefusal();
@@ -106,6 +109,7 @@ private:
     std::unique_ptr<MenuBarWindows> m_menuBarWindows;
     MenuBarController m_menuBar;
     EnforcementService m_enforcement;
+    ExecGateService m_gate;
     std::unique_ptr<SafetyManager> m_safety;
     LoginItemService m_loginItems;
     std::unique_ptr<UpdateWindow> m_updateWindow;

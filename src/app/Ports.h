@@ -18,6 +18,7 @@ class Logger;
 class MenuBarWindows;
 class DesktopAppearance;
 class DriveKeyFiles;
+class ExecGate;
 class InstallSecret;
 class MountChanges;
 class Notifier;
@@ -81,4 +82,5 @@ struct Ports {
     InstalledApplications& installedApps;
     DriveKeyFiles& driveKeys;
     InstallSecret& installSecret;
+    ExecGate& execGate;
 };

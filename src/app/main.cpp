@@ -3,6 +3,7 @@
 #include "app/LockWindows.h"
 #include "app/PanicCommand.h"
 #include "dbus/DBusApplicationService.h"
+#include "dbus/DBusExecGate.h"
 #include "dbus/DBusNotifier.h"
 #include "dbus/LogindPowerEvents.h"
 #include "dbus/PolkitAuthBackend.h"
@@ -180,6 +181,7 @@ int main(int argc, char** argv) {
     const UpdateWindowFactory makeUpdateWindow = [&](LanguageManager& language) {
         return std::make_unique<QuickUpdateWindow>(language, appIcons, logger);
     };
+    DBusExecGate execGate;
     ApplicationScanner installedApps(logger, DesktopEntryIndex::defaultDataDirs());
     AppDelegate delegate(Ports{
         .scheduler = scheduler,
@@ -209,6 +211,7 @@ int main(int argc, char** argv) {
         .installedApps = installedApps,
         .driveKeys = driveKeys,
         .installSecret = installSecret,
+        .execGate = execGate,
     });
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {

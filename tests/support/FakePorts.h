@@ -7,6 +7,7 @@
 #include "fakes/FakeAuthBackend.h"
 #include "fakes/FakeDesktopAppearance.h"
 #include "fakes/FakeDriveKeyFiles.h"
+#include "fakes/FakeExecGate.h"
 #include "fakes/FakeHotKeyBackend.h"
 #include "fakes/FakeInstallSecret.h"
 #include "fakes/FakeInstalledApplications.h"
@@ -97,6 +98,7 @@ struct FakePorts {
     FakeInstalledApplications installedApps;
     FakeDriveKeyFiles driveKeys;
     FakeInstallSecret installSecret;
+    FakeExecGate execGate;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -139,6 +141,7 @@ struct FakePorts {
             .installedApps = installedApps,
             .driveKeys = driveKeys,
             .installSecret = installSecret,
+            .execGate = execGate,
         };
     }
 };

@@ -82,7 +82,9 @@ private slots:
             program.fakes.logger.lines,
             QStringList({QStringLiteral("[Velmora] Registered drive Vault: not mounted"),
                          QStringLiteral("[Velmora] Drive polling started (every 5 seconds)"),
-                         QStringLiteral("[Velmora] App monitor started (polling + activation)")}));
+                         QStringLiteral("[Velmora] App monitor started (polling + activation)"),
+                         QStringLiteral(
+                             "[Velmora] Exec gate active: 0 apps refused without their drive")}));
         QCOMPARE(program.icon(), MenuBarController::IconState::active);
         QCOMPARE(program.fakes.notifier.permissionRequests, 1);
         QCOMPARE(program.fakes.hotKeys.registrations.size(), std::size_t(1));

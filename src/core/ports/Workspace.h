@@ -38,6 +38,13 @@ public:
         Q_UNUSED(path)
         return {};
     }
+    // The program files the application runs, found as for programIdentities; empty where the
+    // system cannot tell.
+    virtual QStringList programFiles(const QString& bundleIdentifier, const QString& path) {
+        Q_UNUSED(bundleIdentifier)
+        Q_UNUSED(path)
+        return {};
+    }
     // A new process running a program of one of these identities is that application, by
     // whatever path or name it was started.
     virtual void recognisePrograms(const QHash<QString, QStringList>& identitiesById) {

@@ -115,6 +115,10 @@ QStringList LinuxWorkspace::programIdentities(const QString& bundleIdentifier,
     return m_programs.identitiesOf(bundleIdentifier, path);
 }
 
+QStringList LinuxWorkspace::programFiles(const QString& bundleIdentifier, const QString& path) {
+    return m_programs.filesOf(bundleIdentifier, path);
+}
+
 void LinuxWorkspace::recognisePrograms(const QHash<QString, QStringList>& identitiesById) {
     m_programs.setIdentities(identitiesById);
 }

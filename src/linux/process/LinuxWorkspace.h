@@ -43,6 +43,7 @@ public:
     std::int32_t ownProcessIdentifier() const override;
     void watchLaunches(const QSet<QString>& bundleIdentifiers) override;
     QStringList programIdentities(const QString& bundleIdentifier, const QString& path) override;
+    QStringList programFiles(const QString& bundleIdentifier, const QString& path) override;
     void recognisePrograms(const QHash<QString, QStringList>& identitiesById) override;
 
     // Whether endings arrive as events (pidfd) rather than at the next look.

@@ -22,6 +22,8 @@ public:
     // folders, hidden ones too; with the programs its processes were seen to become.
     QStringList identitiesOf(const QString& id, const QString& path);
     void setIdentities(const QHash<QString, QStringList>& identitiesById);
+    // The files whose identities identitiesOf reads, without the learned ones.
+    QStringList filesOf(const QString& id, const QString& path) const;
     // The application whose file the process runs; nullopt when none is protected.
     std::optional<QString> match(pid_t pid, const QString& executable,
                                  const QByteArrayList& arguments);
@@ -36,7 +38,6 @@ private:
     std::optional<QString> owner(const QString& identity) const;
     std::optional<QString> matchMapped(pid_t pid, const QString& executable);
     std::optional<QString> matchScript(pid_t pid, const QByteArrayList& arguments);
-    QStringList filesOf(const QString& id, const QString& path) const;
     static QStringList filesOfEntry(const DesktopEntry& entry);
 
     QStringList m_dataDirs;

@@ -98,6 +98,10 @@ Item {
             objectName: "quitFooter"
             text: Texts.t(root.model.quitFooterKey)
         }
+        Footer {
+            objectName: "gateFooter"
+            text: Texts.t(root.model.gateFooterKey)
+        }
 
         Card {
             Label {

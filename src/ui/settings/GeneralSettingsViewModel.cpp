@@ -2,6 +2,7 @@
 
 #include "model/Defaults.h"
 #include "services/DriveMonitorService.h"
+#include "services/ExecGateService.h"
 #include "services/LanguageManager.h"
 #include "services/LoginItemService.h"
 #include "services/LooseningGuard.h"
@@ -15,7 +16,9 @@ GeneralSettingsViewModel::GeneralSettingsViewModel(Dependencies dependencies, QO
     : QObject(parent)
     , m_deps(std::move(dependencies))
     , m_settings(m_deps.defaults.appSettings())
-    , m_version(m_deps.version.isEmpty() ? QStringLiteral("1.0") : m_deps.version) {}
+    , m_version(m_deps.version.isEmpty() ? QStringLiteral("1.0") : m_deps.version) {
+    connect(&m_deps.gate, &ExecGateService::stateChanged, this, &GeneralSettingsViewModel::changed);
+}
 
 void GeneralSettingsViewModel::setLaunchAtLogin(bool enabled) {
     if (enabled == m_settings.launchAtLogin)
@@ -56,6 +59,13 @@ QString GeneralSettingsViewModel::quitFooterKey() const {
         return QStringLiteral(
             "Quitting Velmora — including ⌘Q — asks for Touch ID or your Mac login password.");
     return QStringLiteral("Quitting Velmora — including ⌘Q — asks for your Mac login password.");
+}
+
+QString GeneralSettingsViewModel::gateFooterKey() const {
+    if (m_deps.gate.state() == ExecGateService::State::active)
+        return QStringLiteral("Protection survives quitting Velmora: the system's exec gate "
+                              "refuses protected apps without their drive.");
+    return QStringLiteral("Install velmora-gate for protection that survives quitting Velmora.");
 }
 
 QStringList GeneralSettingsViewModel::languageNames() const {

@@ -8,6 +8,7 @@
 
 class Defaults;
 class DriveMonitorService;
+class ExecGateService;
 class LanguageManager;
 class LoginItemService;
 class LooseningGuard;
@@ -22,6 +23,7 @@ class GeneralSettingsViewModel : public QObject {
                    NOTIFY changed)
     Q_PROPERTY(bool authAvailable READ authAvailable NOTIFY changed)
     Q_PROPERTY(QString quitFooterKey READ quitFooterKey NOTIFY changed)
+    Q_PROPERTY(QString gateFooterKey READ gateFooterKey NOTIFY changed)
     Q_PROPERTY(QStringList languageNames READ languageNames CONSTANT)
     Q_PROPERTY(int languageIndex READ languageIndex NOTIFY changed)
     Q_PROPERTY(double driveCheckInterval READ driveCheckInterval NOTIFY changed)
@@ -39,6 +41,7 @@ public:
         LooseningGuard& guard;
         DriveMonitorService& driveMonitor;
         LoginItemService& loginItems;
+        const ExecGateService& gate;
         std::function<void()> checkForUpdates;
         // The program's version; "1.0" when empty.
         QString version;
@@ -53,6 +56,8 @@ public:
     void setRequirePasswordToQuit(bool required);
     bool authAvailable() const { return m_authAvailable; }
     QString quitFooterKey() const;
+    // Whether protection outlasts Velmora itself: only with the system's exec gate.
+    QString gateFooterKey() const;
     QStringList languageNames() const;
     int languageIndex() const;
     double driveCheckInterval() const {
