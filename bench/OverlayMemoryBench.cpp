@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     FakeAppIconSource icons;
     LockCards cards(
         {graph.apps, graph.drives, graph.workspace, graph.language, icons, graph.logger});
-    QuickOverlayWindows overlays(cards, false);
+    QuickOverlayWindows overlays(cards, false, graph.logger);
     QtScreens screens;
     std::printf("platform %s, %lld screens\n", qPrintable(QGuiApplication::platformName()),
                 static_cast<long long>(screens.screens().size()));

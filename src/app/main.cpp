@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
                 if (waylandScreens)
                     return std::make_unique<LayerShellOverlayWindows>(*wayland, *waylandScreens,
                                                                       shown, logger);
-                return std::make_unique<QuickOverlayWindows>(shown, session.isWayland());
+                return std::make_unique<QuickOverlayWindows>(shown, session.isWayland(), logger);
             });
     };
     const OnboardingWindowFactory makeOnboardingWindow = [&](OnboardingViewModel& model,

@@ -1,15 +1,18 @@
 #include "x11/LockOverlayWindow.h"
 #include "fakes/FakeAppIconSource.h"
 #include "fakes/FakeSelfActivation.h"
+#include "hotkey/HotKeysController.h"
 #include "overlay/LockCards.h"
 #include "qt/QtKeyMonitor.h"
 #include "qt/QtScreens.h"
 #include "qt/QtSelfActivation.h"
 #include "services/OverlayWindowService.h"
+#include "services/SafetyManager.h"
 #include "support/OverlayModelGraph.h"
 #include "support/OverlayServiceRig.h"
 #include "support/X11Desktop.h"
 #include "x11/QuickOverlayWindows.h"
+#include "x11/X11HotKeyBackend.h"
 #include "x11/X11OverlayHints.h"
 
 #include <QGuiApplication>
@@ -259,7 +262,7 @@ private:
 struct Program : OverlayModelGraph {
     FakeAppIconSource icons;
     LockCards cards{{apps, drives, workspace, language, icons, logger}};
-    QuickOverlayWindows overlays{cards, false};
+    QuickOverlayWindows overlays{cards, false, logger};
     QtScreens screens;
     QList<OverlayDismissReason> dismissals;
 
@@ -345,7 +348,7 @@ private slots:
     }
 
     // The user was watching a full-screen video in another application when the overlay came up.
-    void staysAboveAFocusedFullScreenWindowAndNeverTakesFocus() {
+    void staysAboveAFocusedFullScreenWindow() {
         Program program;
         OtherApp video;
         const QRect screen = program.screens.screens().first();
@@ -358,14 +361,8 @@ private slots:
         video.activate(player);
         QTRY_COMPARE_WITH_TIMEOUT(video.geometry(player), screen, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(video.activeWindow(), player, 10000);
-        QCOMPARE(video.inputFocus(), player);
         const QList<xcb_window_t> stacking = video.stacking();
         QVERIFY(stacking.indexOf(id(windows.front())) > stacking.indexOf(video.topLevel(player)));
-        QVERIFY(!quickWindow(windows.front()).isActive());
-
-        // Typing still goes to the player.
-        video.type({}, XK_a);
-        QTRY_COMPARE_WITH_TIMEOUT((video.readEvents(), video.keyPresses), 1, 10000);
 
         // A click lands on the overlay, not on the player below it.
         PressCounter overlayPresses(&quickWindow(windows.front()));
@@ -374,6 +371,58 @@ private slots:
         video.readEvents();
         QCOMPARE(video.buttonPresses, 0);
         QCOMPARE(video.activeWindow(), player);
+    }
+
+    // The drive was pulled while the user typed in the editor: nothing typed reaches it until the
+    // card goes, even when it is picked again in a task bar, and the panic key still works.
+    void keysStayFromTheLockedAppWhileTheCardShows() {
+        Program program;
+        X11HotKeyBackend backend(program.logger, X11HotKeyBackend::qtConnection());
+        HotKeysController controller(backend, program.logger);
+        SafetyManager safety(controller, program.logger);
+        int panics = 0;
+        safety.onPanicKeyPressed = [&] { ++panics; };
+        OtherApp editor;
+        const xcb_window_t page = editor.openWindow(QRect(100, 100, 400, 300), false);
+        QTRY_COMPARE_WITH_TIMEOUT(editor.inputFocus(), page, 10000);
+        editor.type({}, XK_a);
+        QTRY_COMPARE_WITH_TIMEOUT((editor.readEvents(), editor.keyPresses), 1, 10000);
+
+        auto windows = program.cover();
+        QTRY_VERIFY_WITH_TIMEOUT(quickWindow(windows.front()).isExposed(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(quickWindow(windows.front()).isActive(), 10000);
+        editor.activate(page);
+        QTRY_COMPARE_WITH_TIMEOUT(editor.inputFocus(), page, 10000);
+        editor.type({}, XK_s);
+        editor.type({XK_Shift_L}, XK_e);
+        // X delivers in order: once the panic key is in, the letters were dealt with before it.
+        editor.type({XK_Control_L, XK_Alt_L, XK_Super_L, XK_Shift_L}, XK_u);
+        QTRY_COMPARE_WITH_TIMEOUT(panics, 1, 10000);
+        editor.readEvents();
+        QCOMPARE(editor.keyPresses, 1);
+
+        windows.clear();
+        // The three letters, the panic key's among them; modifiers alone are no keys.
+        QVERIFY2(program.logger.lines.contains(
+                     QStringLiteral("[Velmora] Kept 3 keys from Editor while it was locked")),
+                 qPrintable(program.logger.lines.join(u'\n')));
+        QCOMPARE(editor.inputFocus(), page);
+        editor.type({}, XK_a);
+        QTRY_COMPARE_WITH_TIMEOUT((editor.readEvents(), editor.keyPresses), 2, 10000);
+
+        // A menu of another program holds the keyboard: one line says the card could not take it.
+        OtherApp menu;
+        std::free(xcb_grab_keyboard_reply(menu.connection(),
+                                          xcb_grab_keyboard(menu.connection(), 1, menu.root(),
+                                                            XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                                            XCB_GRAB_MODE_ASYNC),
+                                          nullptr));
+        windows = program.cover();
+        const QString refused = QStringLiteral(
+            "[Velmora] Could not take the keyboard while the lock card shows: another program "
+            "holds it");
+        QTRY_VERIFY_WITH_TIMEOUT(program.logger.lines.contains(refused), 10000);
+        QCOMPARE(program.logger.lines.count(refused), 1);
     }
 
     // Over a window full of text and without a blurring compositor, everything around the card is

@@ -14,7 +14,7 @@ struct OverlayContent {
     std::function<void(OverlayDismissReason)> onDismiss;
 };
 
-// One full-screen lock overlay: above every window, never focused, swallowing clicks.
+// One full-screen lock overlay: above every window, swallowing clicks and keys.
 class OverlayWindow {
 public:
     virtual ~OverlayWindow() = default;
@@ -22,7 +22,7 @@ public:
     virtual void close() = 0;
 };
 
-// Makes overlay windows and shows them at once, without taking keyboard focus.
+// Makes overlay windows and shows them at once; while any shows, no key reaches another program.
 class OverlayWindows {
 public:
     virtual ~OverlayWindows() = default;

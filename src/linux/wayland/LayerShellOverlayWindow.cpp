@@ -35,13 +35,15 @@ const wl_callback_listener frameListener = {
 } // namespace
 
 LayerShellOverlayWindow::LayerShellOverlayWindow(Globals globals, OverlayCard card,
-                                                 const QRect& screen, Logger& logger)
+                                                 const QRect& screen, Logger& logger,
+                                                 std::shared_ptr<void> keyboard)
     : m_globals(globals)
     , m_engine(std::move(card.engine))
     , m_renderControl(std::make_unique<QQuickRenderControl>())
     , m_window(std::make_unique<QQuickWindow>(m_renderControl.get()))
     , m_model(std::move(card.model))
-    , m_buffers(std::make_unique<WaylandShmBuffers>(globals.shm)) {
+    , m_buffers(std::make_unique<WaylandShmBuffers>(globals.shm))
+    , m_keyboard(std::move(keyboard)) {
     m_window->setColor(Qt::transparent);
     m_window->resize(screen.size());
     m_view = card.loadView(*m_window, m_model.get());
@@ -97,8 +99,10 @@ void LayerShellOverlayWindow::createSurface(wl_output* output) {
     zwlr_layer_surface_v1_set_size(m_layerSurface, 0, 0);
     // Over panels too, and pushing nothing aside.
     zwlr_layer_surface_v1_set_exclusive_zone(m_layerSurface, -1);
+    // Exclusive: no key reaches the locked application, whatever has the focus beneath.
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        m_layerSurface, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        m_layerSurface, m_keyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                   : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     wl_surface_commit(m_surface);
     m_globals.connection.flush();
 }

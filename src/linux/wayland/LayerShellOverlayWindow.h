@@ -22,10 +22,10 @@ struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 
 // One output's lock overlay on a Wayland compositor with layer-shell: a surface on the overlay
-// layer, above full-screen windows, stretched over the whole output by the compositor and never
-// given the keyboard. The card is the same Qt Quick view as on X11, drawn offscreen by the
-// software renderer into shared memory, again only when it changed and the compositor has shown
-// the previous frame. Pointer events reach it through WaylandPointer.
+// layer, above full-screen windows, stretched over the whole output by the compositor; one of
+// them takes the keyboard from every window while it shows. The card is the same Qt Quick view as
+// on X11, drawn offscreen by the software renderer into shared memory, again only when it changed
+// and the compositor has shown the previous frame. Pointer events reach it through WaylandPointer.
 class LayerShellOverlayWindow : public OverlayWindow {
 public:
     struct Globals {
@@ -36,7 +36,9 @@ public:
         zwlr_layer_shell_v1* layerShell = nullptr;
     };
 
-    LayerShellOverlayWindow(Globals globals, OverlayCard card, const QRect& screen, Logger& logger);
+    // `keyboard` is set for the one window that takes the keyboard; it keeps it until it goes.
+    LayerShellOverlayWindow(Globals globals, OverlayCard card, const QRect& screen, Logger& logger,
+                            std::shared_ptr<void> keyboard = nullptr);
     ~LayerShellOverlayWindow() override;
 
     // Moves to the output at `screen` when that is another one.
@@ -77,4 +79,5 @@ private:
     bool m_renderQueued = false;
     bool m_rendering = false;
     int m_framesCommitted = 0;
+    std::shared_ptr<void> m_keyboard;
 };

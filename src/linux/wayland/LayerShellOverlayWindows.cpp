@@ -48,8 +48,13 @@ LayerShellOverlayWindows::~LayerShellOverlayWindows() {
 
 std::unique_ptr<OverlayWindow> LayerShellOverlayWindows::create(const QRect& screen,
                                                                 OverlayContent content) {
+    std::shared_ptr<void> keyboard;
+    if (m_keyboardHolder.expired()) {
+        keyboard = std::make_shared<int>(0);
+        m_keyboardHolder = keyboard;
+    }
     return std::make_unique<LayerShellOverlayWindow>(
         LayerShellOverlayWindow::Globals{m_connection, m_screens, m_compositor, m_shm,
                                          m_layerShell},
-        m_cards.make(std::move(content)), screen, m_logger);
+        m_cards.make(std::move(content)), screen, m_logger, std::move(keyboard));
 }

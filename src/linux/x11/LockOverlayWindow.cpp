@@ -1,10 +1,12 @@
 #include "x11/LockOverlayWindow.h"
 
+#include "x11/X11KeyboardGrab.h"
 #include "x11/X11OverlayHints.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <utility>
 
 namespace {
 
@@ -17,10 +19,9 @@ xcb_connection_t* x11Connection() {
 
 // A focused full-screen window outranks even "above" windows in several X11 window managers;
 // only a window the manager does not stack (override-redirect) stays on top of it. Such a window
-// is also on every desktop and never focused by the manager.
+// is also on every desktop and never focused by the manager: the keyboard grab focuses it.
 Qt::WindowFlags overlayFlags(bool throughXWayland) {
-    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
-                            Qt::WindowDoesNotAcceptFocus;
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool;
     xcb_connection_t* connection = x11Connection();
     if (connection && X11OverlayHints::mayBypassWindowManager(
                           X11OverlayHints::windowManagerName(connection), throughXWayland))
@@ -30,10 +31,13 @@ Qt::WindowFlags overlayFlags(bool throughXWayland) {
 
 } // namespace
 
-LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen, bool throughXWayland)
+LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen, bool throughXWayland,
+                                     std::shared_ptr<X11KeyboardGrab> keyboard, QString appName)
     : m_engine(std::move(card.engine))
     , m_window(std::make_unique<QQuickWindow>())
-    , m_model(std::move(card.model)) {
+    , m_model(std::move(card.model))
+    , m_keyboard(std::move(keyboard))
+    , m_appName(std::move(appName)) {
     m_window->setFlags(overlayFlags(throughXWayland));
     m_window->setColor(Qt::transparent);
     QSurfaceFormat format = m_window->format();
@@ -51,14 +55,16 @@ LockOverlayWindow::LockOverlayWindow(OverlayCard card, const QRect& screen, bool
     });
     setGeometry(screen);
     applyPlatformHints();
-    // A managed window asks to be full screen; an unmanaged one already covers it. Not
-    // showFullScreen(): that would also ask for the keyboard focus.
+    // A managed window asks to be full screen; an unmanaged one already covers it.
     if (!m_window->flags().testFlag(Qt::BypassWindowManagerHint))
         m_window->setWindowStates(Qt::WindowFullScreen);
     m_window->show();
+    if (m_keyboard)
+        m_keyboard->hold(m_appName, static_cast<xcb_window_t>(m_window->winId()));
 }
 
 LockOverlayWindow::~LockOverlayWindow() {
+    releaseKeyboard();
     // The view reads the model until it is gone.
     m_view.reset();
 }
@@ -70,7 +76,13 @@ void LockOverlayWindow::setGeometry(const QRect& screen) {
 }
 
 void LockOverlayWindow::close() {
+    releaseKeyboard();
     m_window->close();
+}
+
+void LockOverlayWindow::releaseKeyboard() {
+    if (m_keyboard)
+        std::exchange(m_keyboard, nullptr)->release(m_appName);
 }
 
 void LockOverlayWindow::applyPlatformHints() {
