@@ -16,6 +16,14 @@ install(FILES ${generated}/com.tarnwick.Velmora.metainfo.xml
 install(FILES ${resources}/com.tarnwick.Velmora.policy
     DESTINATION ${CMAKE_INSTALL_DATADIR}/polkit-1/actions)
 
+# The exec gate: a root service started by systemd or by bus activation.
+install(TARGETS velmora-gate RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+install(FILES ${resources}/gate/velmora-gate.service DESTINATION lib/systemd/system)
+install(FILES ${resources}/gate/com.tarnwick.VelmoraGate.conf
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/system.d)
+install(FILES ${resources}/gate/com.tarnwick.VelmoraGate.service
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/system-services)
+
 # The icon: the drawing itself, and pixels for the sizes desktops look up first.
 install(FILES ${resources}/icons/com.tarnwick.Velmora.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

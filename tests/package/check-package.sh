@@ -14,7 +14,9 @@ for file in usr/bin/velmora usr/share/applications/com.tarnwick.Velmora.desktop 
     usr/share/icons/hicolor/scalable/apps/com.tarnwick.Velmora.svg \
     usr/share/icons/hicolor/48x48/apps/com.tarnwick.Velmora.png \
     usr/share/polkit-1/actions/com.tarnwick.Velmora.policy usr/share/man/man1/velmora.1.gz \
-    usr/share/doc/velmora/copyright; do
+    usr/share/doc/velmora/copyright usr/libexec/velmora-gate usr/lib/systemd/system/velmora-gate.service \
+    usr/share/dbus-1/system.d/com.tarnwick.VelmoraGate.conf \
+    usr/share/dbus-1/system-services/com.tarnwick.VelmoraGate.service; do
     [[ -f "$work/root/$file" ]] || { echo "missing after install: $file"; exit 1; }
 done
 desktop-file-validate "$work/root/usr/share/applications/com.tarnwick.Velmora.desktop"

@@ -9,12 +9,17 @@
 #include <csignal>
 
 PrivateBus::PrivateBus()
+    : PrivateBus(QString()) {}
+
+PrivateBus::PrivateBus(const QString& configFile)
     : m_connectionName(QStringLiteral("private-bus-") +
                        QUuid::createUuid().toString(QUuid::Id128)) {
     QProcess daemon;
     daemon.start(QStringLiteral("dbus-daemon"),
-                 {QStringLiteral("--session"), QStringLiteral("--fork"),
-                  QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
+                 {configFile.isEmpty() ? QStringLiteral("--session")
+                                       : QStringLiteral("--config-file=") + configFile,
+                  QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
+                  QStringLiteral("--print-pid=1")});
     if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0) {
         lastError = QStringLiteral("dbus-daemon did not start: ") +
                     QString::fromLocal8Bit(daemon.readAllStandardError());

@@ -12,6 +12,8 @@
 class PrivateBus {
 public:
     PrivateBus();
+    // A daemon run with its own configuration file, e.g. one that lets other uids connect.
+    explicit PrivateBus(const QString& configFile);
     ~PrivateBus();
 
     bool isRunning() const { return !m_address.isEmpty(); }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One protected application of one user, as that user's Velmora sent it.
+struct GateApp {
+    QString appId;
+    QString appName;
+    QStringList programPaths;
+    QStringList programIdentities;
+    // Any of these filesystems mounted lets the app run; none: the app is never gated.
+    QStringList driveUuids;
+
+    bool operator==(const GateApp&) const = default;
+};
+
+// What the gate enforces for one uid.
+struct GatePolicy {
+    bool protectionOn = false;
+    bool requireAuthentication = false;
+    QList<GateApp> apps;
+
+    bool operator==(const GatePolicy&) const = default;
+
+    // The apps the gate refuses without their drive.
+    QList<GateApp> gatedApps() const;
+    // True when `next` lets run anything this policy refuses: protection off, an app gone, or an
+    // app's drives, paths or identities changed.
+    bool isLoosenedBy(const GatePolicy& next) const;
+
+    QByteArray toJson() const;
+    // Stored text back to a policy; false (and `error` set) for anything malformed.
+    static bool fromJson(const QByteArray& json, GatePolicy& policy, QString& error);
+};

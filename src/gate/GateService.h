@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ExecDecider.h"
+#include "FanotifyGate.h"
+#include "GateAppDbus.h"
+#include "PolicyStore.h"
+
+#include <QDBusContext>
+#include <QMap>
+#include <QObject>
+
+// The gate on the system bus: each user's Velmora sets that user's policy; the uid is the
+// caller's, from the bus. Loosening a policy that asks for it needs polkit's consent.
+class GateService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.tarnwick.VelmoraGate1")
+
+public:
+    GateService(PolicyStore& store, ExecDecider& decider, FanotifyGate& gate);
+
+    void loadStored();
+    void reportRefusal(const ExecVerdict& verdict, pid_t pid);
+
+public slots:
+    Q_SCRIPTABLE void SetPolicy(bool protectionOn, bool requireAuthentication,
+                                const QList<GateApp>& apps);
+    Q_SCRIPTABLE void Forget();
+    Q_SCRIPTABLE bool Status(uint& gatedApps);
+
+signals:
+    Q_SCRIPTABLE void ExecRefused(uint uid, uint pid, const QString& appId);
+
+private:
+    bool callerUid(uid_t& uid);
+    // Applies `next` (nullopt: forget) now, or after polkit agrees when it loosens.
+    void change(uid_t uid, const std::optional<GatePolicy>& next);
+    void apply(uid_t uid, const std::optional<GatePolicy>& next);
+    void authorizeThenApply(uid_t uid, const std::optional<GatePolicy>& next);
+    void publish();
+
+    PolicyStore& m_store;
+    ExecDecider& m_decider;
+    FanotifyGate& m_gate;
+    QMap<uid_t, GatePolicy> m_policies;
+};
