@@ -68,7 +68,7 @@ ExecVerdict ExecDecider::decide(pid_t pid, int fd) {
         const auto found = all->constFind(uid);
         if (uid == 0 || found == all->constEnd())
             continue;
-        const QList<GateApp> gated = found->gatedApps();
+        const QList<GatedApp> gated = found->gatedApps();
         const ProgramFacts* facts = gated.isEmpty() ? nullptr : factsOf(fd);
         if (!facts)
             return {};
@@ -95,21 +95,21 @@ bool ExecDecider::isInterpreterOfPendingExec(pid_t pid) {
     return recent;
 }
 
-ExecVerdict ExecDecider::decideLoaderRun(uid_t uid, const QList<GateApp>& gated) {
+ExecVerdict ExecDecider::decideLoaderRun(uid_t uid, const QList<GatedApp>& gated) {
     // The loader can map any program without an exec of it; while an app of this user lacks
     // its drive, running the loader by hand is refused.
-    for (const GateApp& app : gated) {
+    for (const GatedApp& app : gated) {
         if (!m_drives.isAnyMounted(app.driveUuids))
             return {true, uid, app.appId};
     }
     return {};
 }
 
-ExecVerdict ExecDecider::decideProgram(uid_t uid, const QList<GateApp>& gated, int fd,
+ExecVerdict ExecDecider::decideProgram(uid_t uid, const QList<GatedApp>& gated, int fd,
                                        const ProgramFacts& facts) {
     const bool hasStrongIdentity = !facts.identity.startsWith(QLatin1String("size:"));
     QString path;
-    for (const GateApp& app : gated) {
+    for (const GatedApp& app : gated) {
         bool matches = hasStrongIdentity && app.programIdentities.contains(facts.identity);
         if (!matches && !app.programPaths.isEmpty()) {
             if (path.isEmpty())

@@ -46,8 +46,8 @@ private:
     std::shared_ptr<const QMap<uid_t, GatePolicy>> policies() const;
     const ProgramFacts* factsOf(int fd);
     bool isInterpreterOfPendingExec(pid_t pid);
-    ExecVerdict decideLoaderRun(uid_t uid, const QList<GateApp>& gated);
-    ExecVerdict decideProgram(uid_t uid, const QList<GateApp>& gated, int fd,
+    ExecVerdict decideLoaderRun(uid_t uid, const QList<GatedApp>& gated);
+    ExecVerdict decideProgram(uid_t uid, const QList<GatedApp>& gated, int fd,
                               const ProgramFacts& facts);
     static QString pathOf(int fd);
 

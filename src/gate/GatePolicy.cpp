@@ -25,7 +25,7 @@ bool toList(const QJsonValue& value, QStringList& list) {
     return true;
 }
 
-bool appFromJson(const QJsonValue& value, GateApp& app) {
+bool appFromJson(const QJsonValue& value, GatedApp& app) {
     if (!value.isObject())
         return false;
     const QJsonObject object = value.toObject();
@@ -38,8 +38,8 @@ bool appFromJson(const QJsonValue& value, GateApp& app) {
            toList(object.value(QLatin1String("driveUuids")), app.driveUuids);
 }
 
-const GateApp* findApp(const QList<GateApp>& apps, const QString& appId) {
-    for (const GateApp& app : apps) {
+const GatedApp* findApp(const QList<GatedApp>& apps, const QString& appId) {
+    for (const GatedApp& app : apps) {
         if (app.appId == appId)
             return &app;
     }
@@ -48,11 +48,11 @@ const GateApp* findApp(const QList<GateApp>& apps, const QString& appId) {
 
 } // namespace
 
-QList<GateApp> GatePolicy::gatedApps() const {
-    QList<GateApp> gated;
+QList<GatedApp> GatePolicy::gatedApps() const {
+    QList<GatedApp> gated;
     if (!protectionOn)
         return gated;
-    for (const GateApp& app : apps) {
+    for (const GatedApp& app : apps) {
         if (!app.driveUuids.isEmpty() &&
             (!app.programIdentities.isEmpty() || !app.programPaths.isEmpty()))
             gated.append(app);
@@ -61,9 +61,9 @@ QList<GateApp> GatePolicy::gatedApps() const {
 }
 
 bool GatePolicy::isLoosenedBy(const GatePolicy& next) const {
-    const QList<GateApp> nextGated = next.gatedApps();
-    for (const GateApp& app : gatedApps()) {
-        const GateApp* kept = findApp(nextGated, app.appId);
+    const QList<GatedApp> nextGated = next.gatedApps();
+    for (const GatedApp& app : gatedApps()) {
+        const GatedApp* kept = findApp(nextGated, app.appId);
         if (!kept || kept->driveUuids != app.driveUuids || kept->programPaths != app.programPaths ||
             kept->programIdentities != app.programIdentities)
             return true;
@@ -73,7 +73,7 @@ bool GatePolicy::isLoosenedBy(const GatePolicy& next) const {
 
 QByteArray GatePolicy::toJson() const {
     QJsonArray list;
-    for (const GateApp& app : apps) {
+    for (const GatedApp& app : apps) {
         list.append(
             QJsonObject{{QLatin1String("appId"), app.appId},
                         {QLatin1String("appName"), app.appName},
@@ -105,7 +105,7 @@ bool GatePolicy::fromJson(const QByteArray& json, GatePolicy& policy, QString& e
     read.protectionOn = root.value(QLatin1String("protectionOn")).toBool();
     read.requireAuthentication = root.value(QLatin1String("requireAuthentication")).toBool();
     for (const QJsonValue& value : apps.toArray()) {
-        GateApp app;
+        GatedApp app;
         if (!appFromJson(value, app)) {
             error = QStringLiteral("malformed app");
             return false;

@@ -5,28 +5,18 @@
 #include <QString>
 #include <QStringList>
 
-// One protected application of one user, as that user's Velmora sent it.
-struct GateApp {
-    QString appId;
-    QString appName;
-    QStringList programPaths;
-    QStringList programIdentities;
-    // Any of these filesystems mounted lets the app run; none: the app is never gated.
-    QStringList driveUuids;
-
-    bool operator==(const GateApp&) const = default;
-};
+#include "model/GatedApp.h"
 
 // What the gate enforces for one uid.
 struct GatePolicy {
     bool protectionOn = false;
     bool requireAuthentication = false;
-    QList<GateApp> apps;
+    QList<GatedApp> apps;
 
     bool operator==(const GatePolicy&) const = default;
 
     // The apps the gate refuses without their drive.
-    QList<GateApp> gatedApps() const;
+    QList<GatedApp> gatedApps() const;
     // True when `next` lets run anything this policy refuses: protection off, an app gone, or an
     // app's drives, paths or identities changed.
     bool isLoosenedBy(const GatePolicy& next) const;

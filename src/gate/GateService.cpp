@@ -52,7 +52,7 @@ void GateService::reportRefusal(const ExecVerdict& verdict, pid_t pid) {
 }
 
 void GateService::SetPolicy(bool protectionOn, bool requireAuthentication,
-                            const QList<GateApp>& apps) {
+                            const QList<GatedApp>& apps) {
     uid_t uid = 0;
     if (!callerUid(uid))
         return;

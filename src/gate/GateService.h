@@ -2,8 +2,8 @@
 
 #include "ExecDecider.h"
 #include "FanotifyGate.h"
-#include "GateAppDbus.h"
 #include "PolicyStore.h"
+#include "dbus/GatedAppDbus.h"
 
 #include <QDBusContext>
 #include <QMap>
@@ -23,7 +23,7 @@ public:
 
 public slots:
     Q_SCRIPTABLE void SetPolicy(bool protectionOn, bool requireAuthentication,
-                                const QList<GateApp>& apps);
+                                const QList<GatedApp>& apps);
     Q_SCRIPTABLE void Forget();
     Q_SCRIPTABLE bool Status(uint& gatedApps);
 

@@ -1,9 +1,9 @@
 #include "ExecDecider.h"
 #include "FanotifyGate.h"
-#include "GateAppDbus.h"
 #include "GateService.h"
 #include "PolicyStore.h"
 #include "SystemdNotifier.h"
+#include "dbus/GatedAppDbus.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     if (!parser.isSet(foreground))
         parser.showHelp(2);
 
-    GateAppDbus::registerTypes();
+    registerGatedAppDbusTypes();
     PolicyStore store(parser.value(stateDir));
     ExecDecider decider;
     GateService* service = nullptr;

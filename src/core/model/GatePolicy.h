@@ -1,20 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "model/GatedApp.h"
 
-// What the exec gate refuses for one user: the programs of each protected application, by path
-// and by contents, and the drives any of which lets them start.
-struct GatedApp {
-    QString appId;
-    QString appName;
-    QStringList programPaths;
-    QStringList programIdentities;
-    QStringList driveUuids;
+#include <QList>
 
-    bool operator==(const GatedApp&) const = default;
-};
-
+// What the exec gate refuses for one user.
 struct GatePolicy {
     bool protectionOn = false;
     bool requireAuthentication = false;

@@ -1,30 +1,13 @@
 #include "dbus/DBusExecGate.h"
 
+#include "dbus/GatedAppDbus.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <unistd.h>
-
-Q_DECLARE_METATYPE(GatedApp)
-
-// On the bus each app is (appId, appName, programPaths, programIdentities, driveUuids).
-QDBusArgument& operator<<(QDBusArgument& argument, const GatedApp& app) {
-    argument.beginStructure();
-    argument << app.appId << app.appName << app.programPaths << app.programIdentities
-             << app.driveUuids;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, GatedApp& app) {
-    argument.beginStructure();
-    argument >> app.appId >> app.appName >> app.programPaths >> app.programIdentities >>
-        app.driveUuids;
-    argument.endStructure();
-    return argument;
-}
 
 namespace {
 
@@ -41,8 +24,7 @@ DBusExecGate::DBusExecGate(QDBusConnection bus, QObject* parent)
     : QObject(parent)
     , m_bus(std::move(bus))
     , m_watcher(serviceName, m_bus, QDBusServiceWatcher::WatchForRegistration) {
-    qDBusRegisterMetaType<GatedApp>();
-    qDBusRegisterMetaType<QList<GatedApp>>();
+    registerGatedAppDbusTypes();
     connect(&m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         if (m_started)
             m_started();
