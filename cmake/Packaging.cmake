@@ -81,5 +81,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 qml6-module-qtquick-templates, qml6-module-qtquick-layouts, qml6-module-qtquick-shapes, \
 qml6-module-qtqml-workerscript, qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins, \
 libqt6svg6, adwaita-icon-theme")
+# Starts the exec gate on install, stops it on removal, and removes its state only on purge.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${resources}/debian/postinst ${resources}/debian/prerm ${resources}/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, polkitd")
 include(CPack)

@@ -53,4 +53,26 @@ if grep -q '^E:' "$work/lintian.txt"; then
     echo "lintian reports errors"
     exit 1
 fi
+echo "== install, remove and purge for real"
+# Only where Velmora is not installed already: the check must never remove the user's own copy.
+if [[ $EUID -ne 0 ]] || dpkg -s velmora >/dev/null 2>&1; then
+    echo "skipped: needs root and no installed velmora"
+else
+    trap 'dpkg --purge velmora >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+    dpkg -i "$deb" >/dev/null
+    [[ -L /etc/systemd/system/multi-user.target.wants/velmora-gate.service ]] ||
+        { echo "the gate is not enabled at boot"; exit 1; }
+    if command -v systemd-analyze >/dev/null; then
+        systemd-analyze --man=no verify /lib/systemd/system/velmora-gate.service
+    else
+        echo "systemd-analyze is missing: the unit was not verified"
+    fi
+    mkdir -p /var/lib/velmora-gate && echo '{}' >/var/lib/velmora-gate/check.json
+    dpkg -r velmora >/dev/null
+    [[ -f /var/lib/velmora-gate/check.json ]] || { echo "remove lost the gate's state"; exit 1; }
+    dpkg --purge velmora >/dev/null
+    [[ ! -e /var/lib/velmora-gate ]] || { echo "purge left the gate's state"; exit 1; }
+    [[ ! -e /etc/systemd/system/multi-user.target.wants/velmora-gate.service ]] ||
+        { echo "purge left the gate enabled"; exit 1; }
+fi
 echo "package checks passed"
