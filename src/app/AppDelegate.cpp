@@ -31,11 +31,12 @@ AppDelegate::AppDelegate(Ports ports, QObject* parent)
     , m_driveMonitor({ports.scheduler, ports.notifier, ports.volumes, m_drives, m_defaults,
                       ports.logger, &m_language, &m_driveKeys})
     , m_overlayWindows(ports.makeOverlayWindows({m_apps, m_drives, m_language}))
+    , m_runHistory(ports.runRecord, ports.workspace, ports.scheduler)
     , m_overlays({ports.scheduler, ports.screens, *m_overlayWindows, ports.keyMonitor,
                   ports.selfActivation, ports.workspace, m_defaults, ports.logger},
                  m_appMonitor)
     , m_appMonitor(ports.workspace, ports.scheduler, m_defaults, m_drives, m_driveMonitor,
-                   m_overlays, ports.logger)
+                   m_overlays, ports.logger, &m_runHistory)
     , m_menuBarWindows(ports.makeMenuBarWindows(m_language))
     , m_menuBar({m_defaults, m_apps, m_drives, m_guard, m_overlays, ports.statusItem,
                  *m_menuBarWindows, ports.appearance, m_language, ports.logger,
@@ -165,6 +166,7 @@ void AppDelegate::reportDetectionsToEnforcement() {
 
 // The exec watches follow the protected list.
 void AppDelegate::startAppMonitor() {
+    m_runHistory.start();
     m_appMonitor.startMonitoring();
     connect(&m_apps, &ProtectedAppsManager::changed, &m_appMonitor,
             &AppMonitorService::refreshLaunchWatches);

@@ -19,6 +19,7 @@
 #include "services/LooseningGuard.h"
 #include "services/OverlayWindowService.h"
 #include "services/QuitProtection.h"
+#include "services/RunHistory.h"
 #include "services/SafetyManager.h"
 #include "services/SystemAuthService.h"
 #include "services/UpdateService.h"
@@ -103,6 +104,7 @@ private:
     DriveKeyVerifier m_driveKeys;
     DriveMonitorService m_driveMonitor;
     std::unique_ptr<OverlayWindows> m_overlayWindows;
+    RunHistory m_runHistory;
     // The overlays and the app monitor use each other; neither touches the other while being made.
     OverlayWindowService m_overlays;
     AppMonitorService m_appMonitor;

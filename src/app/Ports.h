@@ -26,6 +26,7 @@ class OverlayWindows;
 class PowerEvents;
 class ProtectedAppsManager;
 class ProtectedDrivesManager;
+class RunRecord;
 class Scheduler;
 class StatusItem;
 class Screens;
@@ -83,4 +84,5 @@ struct Ports {
     DriveKeyFiles& driveKeys;
     InstallSecret& installSecret;
     ExecGate& execGate;
+    RunRecord& runRecord;
 };

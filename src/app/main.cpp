@@ -26,6 +26,7 @@
 #include "storage/LinuxDriveKeyFiles.h"
 #include "storage/LinuxVolumeSource.h"
 #include "storage/MountTableWatcher.h"
+#include "storage/RunRecordFile.h"
 #include "storage/SettingsFileStore.h"
 #include "tray/QuickMenuBarWindows.h"
 #include "updates/QuickUpdateWindow.h"
@@ -151,6 +152,7 @@ int main(int argc, char** argv) {
     MountTableWatcher mountChanges;
     LinuxDriveKeyFiles driveKeys;
     InstallSecretFile installSecret(InstallSecretFile::defaultFilePath(), logger);
+    RunRecordFile runRecord(RunRecordFile::defaultFilePath(), logger);
     const OverlayWindowsFactory makeOverlayWindows =
         [&](const OverlayViewServices& services) -> std::unique_ptr<OverlayWindows> {
         auto cards = std::make_unique<LockCards>(LockCards::Dependencies{
@@ -212,6 +214,7 @@ int main(int argc, char** argv) {
         .driveKeys = driveKeys,
         .installSecret = installSecret,
         .execGate = execGate,
+        .runRecord = runRecord,
     });
     // Queued: a second copy asks to quit during start-up, before the event loop runs.
     delegate.terminateApplication = [] {

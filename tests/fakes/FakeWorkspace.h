@@ -14,6 +14,11 @@ public:
     void watchLaunches(const QSet<QString>& bundleIdentifiers) override {
         watchedLaunches = bundleIdentifiers;
     }
+    std::optional<QDateTime> launchDate(const RunningApplication& app) override {
+        return launchDates.contains(app.processIdentifier)
+                   ? std::optional(launchDates.value(app.processIdentifier))
+                   : std::nullopt;
+    }
 
     // Adds a running application and returns it.
     RunningApplication launch(const std::optional<QString>& bundleIdentifier);
@@ -30,6 +35,7 @@ public:
     QList<RunningApplication> terminated;
     QList<RunningApplication> activated;
     QSet<QString> watchedLaunches;
+    QHash<std::int32_t, QDateTime> launchDates;
     // Called at each force-termination, to look at what else has happened by then.
     std::function<void()> onForceTerminate;
     // When false, force-terminated processes keep running (a process that ignores the kill).

@@ -155,6 +155,19 @@ private slots:
             m_terminated.contains(RunningApplication{app, InstalledTestApp::mainId()}), deadlineMs);
     }
 
+    // Read from the kernel's clock ticks since boot: close to the wall clock, never in the future.
+    void tellsWhenAProcessStarted() {
+        const QDateTime before = QDateTime::currentDateTimeUtc();
+        const pid_t app = start({InstalledTestApp::program()});
+        QTRY_COMPARE_WITH_TIMEOUT(idOf(app), InstalledTestApp::mainId(), deadlineMs);
+        const auto launched =
+            m_workspace->launchDate(RunningApplication{app, InstalledTestApp::mainId()});
+        QVERIFY(launched);
+        QVERIFY(*launched >= before.addMSecs(-500));
+        QVERIFY(*launched <= QDateTime::currentDateTimeUtc().addMSecs(500));
+        QVERIFY(!m_workspace->launchDate(RunningApplication{0x7ffffff0, std::nullopt}));
+    }
+
     void launchedDesktopFileCountsOnlyForTheProcessItNames() {
         const QString launched = m_app->install(QStringLiteral("org.velmora.Launched"),
                                                 QStringLiteral("/nonexistent/launched"));

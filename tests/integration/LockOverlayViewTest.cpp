@@ -21,11 +21,11 @@ struct Kit : OverlayModelGraph {
     std::unique_ptr<ViewRenderer> renderer;
 
     // A fresh view, since a renderer shows one.
-    QQuickItem* load(const QString& appName) {
+    QQuickItem* load(const QString& appName, bool startedWhileAway = false) {
         renderer = std::make_unique<ViewRenderer>(language, icons, logger);
         models.push_back(std::make_unique<LockOverlayViewModel>(
             LockOverlayViewModel::Dependencies{apps, drives, workspace, language},
-            OverlayContent{appName, editorID, {}}));
+            OverlayContent{appName, editorID, {}, startedWhileAway}));
         return renderer->load(
             QUrl(QStringLiteral("qrc:/qt/qml/Velmora/overlay/LockOverlayView.qml")), screen,
             {{QStringLiteral("model"), QVariant::fromValue(models.back().get())}});
@@ -61,7 +61,8 @@ private slots:
     void cleanup() { m_kit.reset(); }
 
     // Pictures for people to look at, in <build>/views: a long name with a known drive and a
-    // short one whose drive is unknown, in English and Chinese.
+    // short one whose drive is unknown, one found running that started while Velmora was not
+    // running, in English and Chinese.
     void rendersEachCaseCentredAndWithinTheScreen() {
         m_kit->icons.icons.insert(editorID, filled(QColor(60, 120, 220)));
         m_kit->drives.addDrive(QStringLiteral("Studio Archive"), QStringLiteral("/media/me/Studio"),
@@ -74,16 +75,19 @@ private slots:
             QString appName;
             bool inStore;
             QString picture;
+            bool startedWhileAway = false;
         };
-        const QList<Case> cases{{longName, true, QStringLiteral("long-name")},
-                                {QStringLiteral("Editor"), false, QStringLiteral("unknown-drive")},
-                                {QString(100000, u'W'), false, QStringLiteral("huge-name")}};
+        const QList<Case> cases{
+            {longName, true, QStringLiteral("long-name")},
+            {QStringLiteral("Editor"), false, QStringLiteral("unknown-drive")},
+            {QString(100000, u'W'), false, QStringLiteral("huge-name")},
+            {QStringLiteral("Editor"), true, QStringLiteral("started-unseen"), true}};
         for (AppLanguage language : {AppLanguage::english, AppLanguage::chinese}) {
             m_kit->setLanguage(language);
             for (const Case& c : cases) {
                 m_kit->apps.setApps(c.inStore ? QList<ProtectedApp>{stored}
                                               : QList<ProtectedApp>{});
-                QQuickItem* root = m_kit->load(c.appName);
+                QQuickItem* root = m_kit->load(c.appName, c.startedWhileAway);
                 QVERIFY2(root, qPrintable(m_kit->renderer->errors()));
                 QQuickItem* card = child(root, "card");
                 // The card grows and fades in once.
@@ -99,9 +103,11 @@ private slots:
                 QVERIFY(qAbs(cardRect.center().y() - 450) <= 1);
                 QVERIFY(QRectF(QPointF(0, 0), screen).contains(cardRect));
                 QVERIFY(child(root, "hint")->width() <= 300);
-                const QRectF hint = sceneRect(child(root, "hint"));
+                QCOMPARE(child(root, "startNote")->isVisible(), c.startedWhileAway);
+                const QRectF lastLine =
+                    sceneRect(child(root, c.startedWhileAway ? "startNote" : "hint"));
                 const QRectF button = sceneRect(child(root, "forceQuit"));
-                QCOMPARE(button.top() - hint.bottom(), 24.0);
+                QCOMPARE(button.top() - lastLine.bottom(), 24.0);
                 QCOMPARE(sceneRect(child(root, "appIcon")).top() - cardRect.top(), 40.0);
                 QCOMPARE(cardRect.bottom() - button.bottom(), 40.0);
                 const QString driveLine = child(root, "driveLine")->property("text").toString();

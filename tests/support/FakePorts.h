@@ -19,6 +19,7 @@
 #include "fakes/FakeOnboardingWindows.h"
 #include "fakes/FakeOverlayWindows.h"
 #include "fakes/FakePowerEvents.h"
+#include "fakes/FakeRunRecord.h"
 #include "fakes/FakeScheduler.h"
 #include "fakes/FakeScreens.h"
 #include "fakes/FakeSelfActivation.h"
@@ -99,6 +100,7 @@ struct FakePorts {
     FakeDriveKeyFiles driveKeys;
     FakeInstallSecret installSecret;
     FakeExecGate execGate;
+    FakeRunRecord runRecord;
 
     Ports ports() {
         const OverlayWindowsFactory makeOverlayWindows = [this](const OverlayViewServices&) {
@@ -142,6 +144,7 @@ struct FakePorts {
             .driveKeys = driveKeys,
             .installSecret = installSecret,
             .execGate = execGate,
+            .runRecord = runRecord,
         };
     }
 };

@@ -1,7 +1,9 @@
 #include "services/AppMonitorService.h"
 #include "fakes/FakeOverlayState.h"
+#include "fakes/FakeRunRecord.h"
 #include "fakes/FakeWorkspace.h"
 #include "model/LogName.h"
+#include "services/RunHistory.h"
 #include "support/DriveMonitorRig.h"
 
 #include <QSignalSpy>
@@ -18,6 +20,8 @@ const QString viewerID = QStringLiteral("org.example.Viewer");
 struct Fixture : DriveMonitorRig<> {
     FakeWorkspace workspace;
     FakeOverlayState overlay;
+    FakeRunRecord runRecord;
+    std::unique_ptr<RunHistory> history;
     std::unique_ptr<AppMonitorService> monitor;
     QList<ProtectedApp> reported;
 
@@ -46,8 +50,10 @@ struct Fixture : DriveMonitorRig<> {
     }
 
     void start() {
+        history = std::make_unique<RunHistory>(runRecord, workspace, scheduler);
+        history->start();
         monitor = std::make_unique<AppMonitorService>(workspace, scheduler, defaults, drives,
-                                                      driveMonitor, overlay, logger);
+                                                      driveMonitor, overlay, logger, history.get());
         monitor->onProtectedAppDetected = [this](const ProtectedApp& app) { reported.append(app); };
         monitor->startMonitoring();
         logger.lines.clear();
@@ -156,6 +162,64 @@ private slots:
         QCOMPARE(f.logger.lines,
                  QStringList{QStringLiteral("[Velmora] checkRunningApps: 1 protected, "
                                             "protection=ON")});
+    }
+
+    // Still never killed: the note only tells the owner that Velmora did not see it start.
+    void startupCheckSaysWhenAnAppStartedWhileVelmoraWasNotRunning_data() {
+        QTest::addColumn<std::optional<QDateTime>>("lastRunning");
+        QTest::addColumn<std::optional<qint64>>("startedSecondsAfter");
+        QTest::addColumn<bool>("noted");
+        const QDateTime last = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        QTest::newRow("after Velmora stopped")
+            << std::optional(last) << std::optional<qint64>(5) << true;
+        QTest::newRow("under Velmora's watch")
+            << std::optional(last) << std::optional<qint64>(-60) << false;
+        QTest::newRow("Velmora never ran in this session")
+            << std::optional(QDateTime()) << std::optional<qint64>(-60) << true;
+        QTest::newRow("unreadable record")
+            << std::optional<QDateTime>() << std::optional<qint64>(5) << false;
+        QTest::newRow("start time unknown")
+            << std::optional(last) << std::optional<qint64>() << false;
+    }
+    void startupCheckSaysWhenAnAppStartedWhileVelmoraWasNotRunning() {
+        QFETCH(std::optional<QDateTime>, lastRunning);
+        QFETCH(std::optional<qint64>, startedSecondsAfter);
+        QFETCH(bool, noted);
+        Fixture f;
+        f.runRecord.recorded = lastRunning;
+        const RunningApplication editor = f.workspace.launch(editorID);
+        if (startedSecondsAfter) {
+            const QDateTime base = lastRunning && lastRunning->isValid()
+                                       ? *lastRunning
+                                       : QDateTime::currentDateTimeUtc();
+            f.workspace.launchDates.insert(editor.processIdentifier,
+                                           base.addSecs(*startedSecondsAfter));
+        }
+        f.start();
+        f.scheduler.advance(1.5);
+        QCOMPARE(f.reported.size(), 1);
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+        QCOMPARE(f.monitor->startedWhileAway(editorID), noted);
+        const QString note = QStringLiteral("[Velmora] Editor (pid=%1) started while Velmora was "
+                                            "not running")
+                                 .arg(editor.processIdentifier);
+        QCOMPARE(f.logger.lines.contains(note), noted);
+        f.workspace.quit(editor);
+        QVERIFY(!f.monitor->startedWhileAway(editorID));
+    }
+
+    // Recorded at start, every ten seconds, and at an orderly end.
+    void velmoraRecordsThatItRunsUntilItStops() {
+        Fixture f;
+        f.start();
+        QCOMPARE(f.runRecord.recordings, 1);
+        f.scheduler.advance(RunHistory::recordIntervalSeconds * 3);
+        QCOMPARE(f.runRecord.recordings, 4);
+        f.monitor.reset();
+        f.history.reset();
+        QCOMPARE(f.runRecord.recordings, 5);
+        f.scheduler.advance(RunHistory::recordIntervalSeconds * 3);
+        QCOMPARE(f.runRecord.recordings, 5);
     }
 
     void activationReportedOnceUntilTheAppQuits() {
@@ -356,6 +420,7 @@ private slots:
         Fixture f;
         f.start();
         f.monitor.reset();
+        f.history.reset();
         QCOMPARE(f.scheduler.pendingCount(), std::size_t(0));
         f.workspace.bringToFront(f.workspace.launch(editorID));
         f.scheduler.advance(2.0);

@@ -12,6 +12,8 @@ struct OverlayContent {
     QString appName;
     QString bundleIdentifier;
     std::function<void(OverlayDismissReason)> onDismiss;
+    // Found running at start-up, started while Velmora was not running: the card says so.
+    bool startedWhileAway = false;
 };
 
 // One full-screen lock overlay: above every window, swallowing clicks and keys.

@@ -2,11 +2,13 @@
 
 #include "ports/RunningApplication.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // The user's running applications: what runs, what comes to the front, what ends, and a way to
 // stop or raise one. Events are delivered on the main thread.
@@ -44,6 +46,11 @@ public:
         Q_UNUSED(bundleIdentifier)
         Q_UNUSED(path)
         return {};
+    }
+    // When the process started; nothing where the system cannot tell.
+    virtual std::optional<QDateTime> launchDate(const RunningApplication& app) {
+        Q_UNUSED(app)
+        return std::nullopt;
     }
     // A new process running a program of one of these identities is that application, by
     // whatever path or name it was started.

@@ -8,6 +8,7 @@
 #include "ports/OverlayState.h"
 #include "ports/Workspace.h"
 #include "services/DriveMonitorService.h"
+#include "services/RunHistory.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ bool updatePrograms(ProtectedApp& app, QStringList current) {
 AppMonitorService::AppMonitorService(Workspace& workspace, Scheduler& scheduler, Defaults& defaults,
                                      ProtectedDrivesManager& drives,
                                      DriveMonitorService& driveMonitor, const OverlayState& overlay,
-                                     Logger& logger, QObject* parent)
+                                     Logger& logger, const RunHistory* history, QObject* parent)
     : QObject(parent)
     , m_workspace(workspace)
     , m_scheduler(scheduler)
@@ -45,7 +46,8 @@ AppMonitorService::AppMonitorService(Workspace& workspace, Scheduler& scheduler,
     , m_drives(drives)
     , m_driveMonitor(driveMonitor)
     , m_overlay(overlay)
-    , m_logger(logger) {}
+    , m_logger(logger)
+    , m_history(history) {}
 
 AppMonitorService::~AppMonitorService() {
     // The workspace and the scheduler may outlive the service; leave nothing pointing at it.
@@ -188,9 +190,20 @@ void AppMonitorService::checkRunningApps() {
         if (!record || m_pendingLockBundleIDs.contains(*app.bundleIdentifier) ||
             m_overlay.isShowing() || !missingDrive(*record))
             continue;
+        noteStartedWhileAway(app, *record);
         report(*record);
         return;
     }
+}
+
+// Not killed even so: a process that ran before may hold the user's unsaved work.
+void AppMonitorService::noteStartedWhileAway(const RunningApplication& app,
+                                             const ProtectedApp& record) {
+    if (!m_history || !m_history->startedWhileAway(app))
+        return;
+    m_startedWhileAway.insert(record.bundleIdentifier);
+    m_logger.log(QStringLiteral("[Velmora] %1 (pid=%2) started while Velmora was not running")
+                     .arg(logName(record.name), QString::number(app.processIdentifier)));
 }
 
 void AppMonitorService::handleTermination(const RunningApplication& app) {
@@ -198,6 +211,7 @@ void AppMonitorService::handleTermination(const RunningApplication& app) {
         return;
     m_knownPIDs.remove(app.processIdentifier);
     m_pendingLockBundleIDs.remove(*app.bundleIdentifier);
+    m_startedWhileAway.remove(*app.bundleIdentifier);
 }
 
 std::optional<ProtectedApp> AppMonitorService::eligibleRecord(const QString& bundleID) const {

@@ -16,6 +16,7 @@ class DriveMonitorService;
 class Logger;
 class OverlayState;
 class ProtectedDrivesManager;
+class RunHistory;
 class Workspace;
 
 // Enforces the drive requirement of protected applications: a new process of an application
@@ -30,7 +31,8 @@ class AppMonitorService : public QObject {
 public:
     AppMonitorService(Workspace& workspace, Scheduler& scheduler, Defaults& defaults,
                       ProtectedDrivesManager& drives, DriveMonitorService& driveMonitor,
-                      const OverlayState& overlay, Logger& logger, QObject* parent = nullptr);
+                      const OverlayState& overlay, Logger& logger,
+                      const RunHistory* history = nullptr, QObject* parent = nullptr);
     ~AppMonitorService() override;
 
     // Called once at launch; there is no stop.
@@ -46,6 +48,10 @@ public:
     // The overlay's Force Quit: the application is judged afresh from now on.
     void removePendingLock(const QString& bundleIdentifier);
     const QSet<std::int32_t>& knownPIDs() const { return m_knownPIDs; }
+    // The application was found running at start-up, started while Velmora was not running.
+    bool startedWhileAway(const QString& bundleIdentifier) const {
+        return m_startedWhileAway.contains(bundleIdentifier);
+    }
 
     std::function<void(const ProtectedApp&)> onProtectedAppDetected;
 
@@ -59,6 +65,7 @@ private:
     void handleLaunchSeen();
     void handleNewProcess(const RunningApplication& app, const QString& bundleID);
     void checkRunningApps();
+    void noteStartedWhileAway(const RunningApplication& app, const ProtectedApp& record);
     void handleTermination(const RunningApplication& app);
 
     // An application the monitor enforces, and the drive it lacks right now (none: it may run).
@@ -81,9 +88,11 @@ private:
     DriveMonitorService& m_driveMonitor;
     const OverlayState& m_overlay;
     Logger& m_logger;
+    const RunHistory* m_history;
 
     std::optional<ProtectedApp> m_detectedApp;
     QSet<QString> m_pendingLockBundleIDs;
+    QSet<QString> m_startedWhileAway;
     QSet<std::int32_t> m_knownPIDs;
     std::optional<Scheduler::Handle> m_pollTimer;
     std::optional<Scheduler::Handle> m_startupCheck;

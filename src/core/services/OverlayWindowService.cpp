@@ -101,10 +101,12 @@ void OverlayWindowService::createOverlayWindows(const ProtectedApp& app, std::si
     const QList<QRect> screens = m_deps.screens.screens();
     QPointer<OverlayWindowService> self(this);
     for (auto i = static_cast<qsizetype>(fromScreen); i < screens.size(); ++i) {
-        OverlayContent content{app.name, app.bundleIdentifier, [self](OverlayDismissReason reason) {
+        OverlayContent content{app.name, app.bundleIdentifier,
+                               [self](OverlayDismissReason reason) {
                                    if (self)
                                        self->hide(reason);
-                               }};
+                               },
+                               m_appMonitor.startedWhileAway(app.bundleIdentifier)};
         m_overlayWindows.push_back(m_deps.windows.create(screens.at(i), std::move(content)));
     }
 }

@@ -101,6 +101,17 @@ bool LinuxWorkspace::seesActivations() const {
     return m_activeWindows || (m_toplevels && m_toplevels->isWatching());
 }
 
+// The kernel counts a process's start in clock ticks since boot.
+std::optional<QDateTime> LinuxWorkspace::launchDate(const RunningApplication& app) {
+    const auto found = m_processes.find(app.processIdentifier);
+    if (found == m_processes.end() || found->second.startTime == 0)
+        return std::nullopt;
+    ProcessFiles::Stat stat;
+    stat.startTime = found->second.startTime;
+    const double age = ProcessFiles::secondsSinceBoot() - stat.startSeconds();
+    return QDateTime::currentDateTimeUtc().addMSecs(-static_cast<qint64>(age * 1000));
+}
+
 std::int32_t LinuxWorkspace::ownProcessIdentifier() const {
     return ::getpid();
 }

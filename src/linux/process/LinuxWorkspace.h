@@ -45,6 +45,7 @@ public:
     QStringList programIdentities(const QString& bundleIdentifier, const QString& path) override;
     QStringList programFiles(const QString& bundleIdentifier, const QString& path) override;
     void recognisePrograms(const QHash<QString, QStringList>& identitiesById) override;
+    std::optional<QDateTime> launchDate(const RunningApplication& app) override;
 
     // Whether endings arrive as events (pidfd) rather than at the next look.
     bool watchesExitsAsEvents() const { return m_pidfdSupported; }

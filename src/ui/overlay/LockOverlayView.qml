@@ -124,6 +124,17 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
             }
+            Text {
+                objectName: "startNote"
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: Math.min(implicitWidth, 300)
+                visible: text.length > 0
+                text: root.model.startNote
+                font: VelmoraTypography.caption
+                color: VelmoraColors.gold
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+            }
             // The button has four extra points of space above it.
             Item {
                 anchors.horizontalCenter: parent.horizontalCenter

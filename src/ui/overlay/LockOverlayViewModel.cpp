@@ -38,6 +38,13 @@ QString LockOverlayViewModel::hint() const {
     return m_deps.language.text(QStringLiteral("请连接移动硬盘后，再次尝试启动 %@。"), {m_appName});
 }
 
+QString LockOverlayViewModel::startNote() const {
+    if (!m_content.startedWhileAway)
+        return {};
+    return m_deps.language.text(QStringLiteral("%@ was started while Velmora was not running"),
+                                {m_appName});
+}
+
 QString LockOverlayViewModel::forceQuitTitle() const {
     return m_deps.language.text(QStringLiteral("强制退出"));
 }

@@ -20,6 +20,8 @@ class LockOverlayViewModel : public QObject {
     Q_PROPERTY(QString title READ title NOTIFY textsChanged)
     Q_PROPERTY(QString driveLine READ driveLine NOTIFY textsChanged)
     Q_PROPERTY(QString hint READ hint NOTIFY textsChanged)
+    // Empty unless the app was started while Velmora was not running.
+    Q_PROPERTY(QString startNote READ startNote NOTIFY textsChanged)
     Q_PROPERTY(QString forceQuitTitle READ forceQuitTitle NOTIFY textsChanged)
 
 public:
@@ -44,6 +46,7 @@ public:
     QString title() const;
     QString driveLine() const;
     QString hint() const;
+    QString startNote() const;
     QString forceQuitTitle() const;
 
     // Asks the first running instance of the covered application to quit, then gives up on it at
