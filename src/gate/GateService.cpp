@@ -10,6 +10,7 @@
 namespace {
 
 const QString notAuthorized = QStringLiteral("com.tarnwick.VelmoraGate1.Error.NotAuthorized");
+const QString superseded = QStringLiteral("com.tarnwick.VelmoraGate1.Error.Superseded");
 // Long enough for the owner to type a password into the agent.
 constexpr int authorizationTimeoutMs = 5 * 60 * 1000;
 constexpr uint allowUserInteraction = 1;
@@ -85,11 +86,12 @@ bool GateService::callerUid(uid_t& uid) {
 }
 
 void GateService::change(uid_t uid, const std::optional<GatePolicy>& next) {
+    const quint64 request = ++m_changes[uid];
     const auto stored = m_policies.constFind(uid);
     const bool loosens = stored != m_policies.constEnd() && stored->requireAuthentication &&
                          stored->isLoosenedBy(next.value_or(GatePolicy{}));
     if (loosens)
-        authorizeThenApply(uid, next);
+        authorizeThenApply(uid, next, request);
     else
         apply(uid, next);
 }
@@ -107,14 +109,16 @@ void GateService::apply(uid_t uid, const std::optional<GatePolicy>& next) {
     publish();
 }
 
-void GateService::authorizeThenApply(uid_t uid, const std::optional<GatePolicy>& next) {
+void GateService::authorizeThenApply(uid_t uid, const std::optional<GatePolicy>& next,
+                                     quint64 change) {
+    qInfo().noquote() << "velmora-gate: asking polkit before loosening for uid" << uid;
     setDelayedReply(true);
     const QDBusMessage call = message();
     QDBusConnection bus = connection();
     auto* watcher = new QDBusPendingCallWatcher(
         bus.asyncCall(authorizationRequest(call.service()), authorizationTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, uid, next, call, bus](QDBusPendingCallWatcher* finished) mutable {
+            [this, uid, next, change, call, bus](QDBusPendingCallWatcher* finished) mutable {
                 finished->deleteLater();
                 const QDBusMessage reply = finished->reply();
                 const QDBusArgument result = reply.arguments().value(0).value<QDBusArgument>();
@@ -128,6 +132,13 @@ void GateService::authorizeThenApply(uid_t uid, const std::optional<GatePolicy>&
                     qInfo().noquote() << "velmora-gate: loosening refused for uid" << uid;
                     bus.send(call.createErrorReply(notAuthorized,
                                                    QStringLiteral("authentication required")));
+                    return;
+                }
+                if (m_changes.value(uid) != change) {
+                    qInfo().noquote() << "velmora-gate: a newer policy for uid" << uid
+                                      << "arrived while asking; the older one is dropped";
+                    bus.send(call.createErrorReply(superseded,
+                                                   QStringLiteral("a newer policy was sent")));
                     return;
                 }
                 apply(uid, next);

@@ -83,6 +83,7 @@ class ExecGateTest : public QObject {
     QTemporaryDir m_dir{QStringLiteral("/tmp/velmora-gate-test-XXXXXX")};
     QString m_program;
     std::unique_ptr<QProcess> m_gate;
+    QByteArray m_gateLog;
 
     QString statePath() const { return m_dir.filePath(QStringLiteral("state")); }
 
@@ -107,8 +108,7 @@ class ExecGateTest : public QObject {
     }
 
     // gdbus as `uid`: the gate takes the uid from the bus, so the caller must be that user.
-    int callAs(uid_t uid, const QStringList& call) {
-        QProcess gdbus;
+    void startCallAs(QProcess& gdbus, uid_t uid, const QStringList& call) {
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus->address());
         environment.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent"));
@@ -125,10 +125,24 @@ class ExecGateTest : public QObject {
                         QStringLiteral("--object-path"),
                         QStringLiteral("/com/tarnwick/VelmoraGate"), QStringLiteral("--method")} +
                 call);
+    }
+
+    int callAs(uid_t uid, const QStringList& call) {
+        QProcess gdbus;
+        startCallAs(gdbus, uid, call);
         gdbus.waitForFinished(10000);
         if (gdbus.exitCode() != 0)
             qInfo() << "gdbus:" << gdbus.readAllStandardError();
         return gdbus.exitCode();
+    }
+
+    bool waitForGateLog(const QByteArray& line) {
+        const QDeadlineTimer deadline(hangMs);
+        while (!deadline.hasExpired() && !m_gateLog.contains(line)) {
+            m_gate->waitForReadyRead(100);
+            m_gateLog += m_gate->readAll();
+        }
+        return m_gateLog.contains(line);
     }
 
     int setPolicyAs(uid_t uid, bool requireAuthentication) {
@@ -256,6 +270,26 @@ private slots:
         QCOMPARE(m_bus->connection().call(allow).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(callAs(gatedUid, forget), 0);
         QCOMPARE(run(gatedUid, m_program), 0);
+
+        // A tightening sent while polkit still thinks about a loosening wins, whatever polkit
+        // answers afterwards.
+        QCOMPARE(setPolicyAs(gatedUid, true), 0);
+        QDBusMessage slow = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.PolicyKit1"),
+            QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+        slow << QStringLiteral("org.freedesktop.PolicyKit1.Authority")
+             << QStringLiteral("CheckAuthorization") << QStringLiteral("(sa{sv})sa{ss}us")
+             << QStringLiteral("(bba{ss})")
+             << QStringLiteral("import time\ntime.sleep(1.5)\nret = (True, False, {})");
+        QCOMPARE(m_bus->connection().call(slow).type(), QDBusMessage::ReplyMessage);
+        QProcess looseningCall;
+        startCallAs(looseningCall, gatedUid, forget);
+        QVERIFY(waitForGateLog("asking polkit before loosening"));
+        QCOMPARE(setPolicyAs(gatedUid, true), 0);
+        QVERIFY(looseningCall.waitForFinished(hangMs));
+        QVERIFY(looseningCall.exitCode() != 0);
+        QCOMPARE(run(gatedUid, m_program), EPERM);
     }
 
 signals:
