@@ -90,9 +90,10 @@ bool FanotifyGate::start(QString& error) {
     return true;
 }
 
+// Marked before this returns, so a gate that says it is ready refuses from that moment.
 void FanotifyGate::setGating(bool gating) {
     m_gating = gating;
-    (void)::eventfd_write(m_wake, 1);
+    applyMarks();
 }
 
 void FanotifyGate::readLoop() {
@@ -153,7 +154,14 @@ void FanotifyGate::answerLate() {
         if (oldest->answered)
             continue;
         answer(*oldest, true);
+        // Behind a worker stuck on a hung file, waiting events would each keep a descriptor
+        // until the gate ran out of them; an answered one is dropped from the queue at once.
+        const bool dropped = !oldest->taken;
+        if (dropped)
+            std::erase(m_queue, oldest);
         lock.unlock();
+        if (dropped)
+            ::close(oldest->fd);
         m_onLate(oldest->pid);
         lock.lock();
     }
@@ -167,6 +175,7 @@ void FanotifyGate::workLoop() {
             return;
         const std::shared_ptr<Pending> next = m_queue.front();
         m_queue.pop_front();
+        next->taken = true;
         const bool late = next->answered;
         lock.unlock();
         const ExecVerdict verdict = late ? ExecVerdict{} : m_decider.decide(next->pid, next->fd);

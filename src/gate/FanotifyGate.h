@@ -42,6 +42,8 @@ private:
         pid_t pid;
         Clock::time_point received;
         bool answered = false;
+        // The worker has it; otherwise it still waits in the queue.
+        bool taken = false;
     };
 
     void readLoop();
