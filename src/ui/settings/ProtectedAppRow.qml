@@ -11,6 +11,8 @@ Item {
     required property string bundleIdentifier
     required property bool isEnabled
     required property int driveIndex
+    // The row's drive menu: every drive, then "+ another drive" entries for spares.
+    required property var driveEntries
     required property bool isSelected
     required property int index
     // The AppsSettingsViewModel.
@@ -70,12 +72,12 @@ Item {
             id: driveMenu
             objectName: "driveMenu"
             anchors.verticalCenter: parent.verticalCenter
-            // Wide enough for its longest entry ("No drive required" in any language), within
-            // limits that leave the app's name room.
+            // Wide enough for its longest entry ("No drive required" in any language, or the
+            // names of several drives), within limits that leave the app's name room.
             width: Math.min(180, Math.max(120, widestTitle() + leftPadding + rightPadding + 4))
             height: 24
             enabled: root.tab.isDriveMenuEnabled
-            model: root.tab.driveMenu
+            model: root.driveEntries
             textRole: "title"
             valueRole: "value"
             currentIndex: root.driveIndex
@@ -86,7 +88,7 @@ Item {
             }
             function widestTitle() {
                 let widest = 0
-                const entries = root.tab.driveMenu
+                const entries = root.driveEntries
                 for (let i = 0; i < entries.length; ++i)
                     widest = Math.max(widest, menuMetrics.advanceWidth(entries[i].title))
                 return Math.ceil(widest)
