@@ -82,6 +82,18 @@ Item {
             valueRole: "value"
             currentIndex: root.driveIndex
             font: VelmoraTypography.caption
+            // The open list shows whole entries, its right edge under the box's.
+            popup.width: Math.max(width, Math.min(320, widestTitle() + 28))
+            popup.x: width - popup.width
+            // Entries in the box's font, which is the one they are measured in.
+            delegate: ItemDelegate {
+                required property var modelData
+                required property int index
+                width: ListView.view ? ListView.view.width : implicitWidth
+                text: modelData.title
+                font: driveMenu.font
+                highlighted: driveMenu.highlightedIndex === index
+            }
             FontMetrics {
                 id: menuMetrics
                 font: driveMenu.font
