@@ -179,6 +179,10 @@ private slots:
         k.drives.addDrive(QStringLiteral("Studio"), QStringLiteral("/media/studio"), std::nullopt);
         k.apps.setRequiredDriveID(k.apps.apps()[1], k.drives.drives()[0].id);
         k.apps.toggleApp(k.apps.apps()[0]);
+        k.drives.addDrive(QStringLiteral("SPAREKEY"), QStringLiteral("/media/spare"), std::nullopt);
+        k.apps.addApp(QStringLiteral("org.example.App2"), QStringLiteral("Calculator"), QString());
+        k.apps.setRequiredDriveIDs(k.apps.apps()[2],
+                                   {k.drives.drives()[0].id, k.drives.drives()[1].id});
 
         for (AppLanguage language : {AppLanguage::english, AppLanguage::chinese}) {
             k.setLanguage(language);
@@ -222,6 +226,15 @@ private slots:
                                                         suffix);
                 QCOMPARE(view->findChild<QQuickItem*>(QStringLiteral("emptyState"))->isVisible(),
                          empty);
+                if (empty)
+                    continue;
+                // The spared row's menu, open.
+                QObject* menu = inRow(view, QStringLiteral("driveMenu"), 2);
+                QVERIFY(menu);
+                QObject* popup = menu->property("popup").value<QObject*>();
+                QVERIFY(popup && QMetaObject::invokeMethod(popup, "open"));
+                QTRY_VERIFY(popup->property("opened").toBool());
+                ViewRenderer::save(renderer.grab(), QStringLiteral("apps-tab-spare-menu") + suffix);
             }
         }
     }

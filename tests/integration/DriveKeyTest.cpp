@@ -162,6 +162,50 @@ private slots:
         QCOMPARE(rig.copyWarnings(), warning);
     }
 
+    // Two keyed drives for one app: the spare alone opens it; without either a launch is killed
+    // and the one already opened is left alone.
+    void aSpareDriveOpensTheApp() {
+        QTemporaryDir dir;
+        TestMounts mounts;
+        const QString spareUuid = QStringLiteral("3b5d7f91-a2c4-4e6f-8b0d-1f3a5c7e9b2d");
+        const QString main = dir.filePath(QStringLiteral("media/VELKEY"));
+        const QString spare = dir.filePath(QStringLiteral("media/SPAREKEY"));
+        QVERIFY2(mounts.mountImage(dir.filePath(QStringLiteral("velkey.img")),
+                                   QStringLiteral("ext4"), QStringLiteral("VELKEY"), uuid, main) &&
+                     mounts.mountImage(dir.filePath(QStringLiteral("spare.img")),
+                                       QStringLiteral("ext4"), QStringLiteral("SPAREKEY"),
+                                       spareUuid, spare),
+                 qPrintable(mounts.lastError));
+        LinuxVolumeSource volumes(m_logger);
+        Rig rig(volumes);
+        rig.protectTestApp(main);
+        rig.drives.addDrive(QStringLiteral("SPAREKEY"), spare, spareUuid);
+        const auto spareDrive = [&rig] { return rig.drives.drives().last(); };
+        ProtectedApp app = rig.defaults.protectedApps().first();
+        app.spareDriveIDs = {spareDrive().id};
+        rig.defaults.setProtectedApps({app});
+        QVERIFY(rig.isPresent() && rig.driveMonitor.isDriveMounted(spareDrive()));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.drive().keyHash && spareDrive().keyHash, deadlineMs);
+
+        QVERIFY(mounts.unmount(main));
+        rig.driveMonitor.checkNow();
+        QProcess opened;
+        opened.start(InstalledTestApp::program());
+        QVERIFY(opened.waitForStarted(deadlineMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            rig.logger.lines.filter(QStringLiteral("Protected app launched (drive available)"))
+                    .size() == 1,
+            deadlineMs);
+        QCOMPARE(opened.state(), QProcess::Running);
+
+        QVERIFY(mounts.unmount(spare));
+        rig.driveMonitor.checkNow();
+        verifyLaunchIsKilled();
+        QCOMPARE(opened.state(), QProcess::Running);
+        opened.kill();
+        opened.waitForFinished(deadlineMs);
+    }
+
     void aReadOnlyDriveIsKnownByItsUuid() {
         QTemporaryDir dir;
         TestMounts mounts;

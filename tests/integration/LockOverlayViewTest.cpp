@@ -60,9 +60,9 @@ private slots:
     void init() { m_kit = std::make_unique<Kit>(); }
     void cleanup() { m_kit.reset(); }
 
-    // Pictures for people to look at, in <build>/views: a long name with a known drive and a
-    // short one whose drive is unknown, one found running that started while Velmora was not
-    // running, in English and Chinese.
+    // Pictures for people to look at, in <build>/views: a long name with a known drive, a short
+    // one whose drive is unknown, one with a spare drive, and one found running that started
+    // while Velmora was not running, in English and Chinese.
     void rendersEachCaseCentredAndWithinTheScreen() {
         m_kit->icons.icons.insert(editorID, filled(QColor(60, 120, 220)));
         m_kit->drives.addDrive(QStringLiteral("Studio Archive"), QStringLiteral("/media/me/Studio"),
@@ -70,22 +70,28 @@ private slots:
         const ProtectedApp stored{QUuid::createUuid(), editorID, longName,
                                   QString(),           true,     m_kit->drives.drives().first().id,
                                   QDateTime()};
+        m_kit->drives.addDrive(QStringLiteral("SPAREKEY"), QStringLiteral("/media/me/SPAREKEY"),
+                               std::nullopt);
+        ProtectedApp spared = stored;
+        spared.spareDriveIDs = {m_kit->drives.drives().last().id};
         m_kit->logger.lines.clear();
         struct Case {
             QString appName;
             bool inStore;
             QString picture;
+            bool spares = false;
             bool startedWhileAway = false;
         };
         const QList<Case> cases{
             {longName, true, QStringLiteral("long-name")},
             {QStringLiteral("Editor"), false, QStringLiteral("unknown-drive")},
             {QString(100000, u'W'), false, QStringLiteral("huge-name")},
-            {QStringLiteral("Editor"), true, QStringLiteral("started-unseen"), true}};
+            {QStringLiteral("Editor"), true, QStringLiteral("spare-keys"), true},
+            {QStringLiteral("Editor"), true, QStringLiteral("started-unseen"), false, true}};
         for (AppLanguage language : {AppLanguage::english, AppLanguage::chinese}) {
             m_kit->setLanguage(language);
             for (const Case& c : cases) {
-                m_kit->apps.setApps(c.inStore ? QList<ProtectedApp>{stored}
+                m_kit->apps.setApps(c.inStore ? QList<ProtectedApp>{c.spares ? spared : stored}
                                               : QList<ProtectedApp>{});
                 QQuickItem* root = m_kit->load(c.appName, c.startedWhileAway);
                 QVERIFY2(root, qPrintable(m_kit->renderer->errors()));

@@ -331,6 +331,41 @@ private slots:
                                              "available): Editor (org.example.Editor)")}));
     }
 
+    // Any one switched-on drive of the app lets it run; without all of them it is killed and the
+    // first is named; a switched-off spare opens nothing, and with all off the app is free.
+    void anySpareDriveUnlocksTheApp() {
+        Fixture f;
+        f.drives.addDrive(QStringLiteral("Spare"), QStringLiteral("/media/me/Spare"), std::nullopt);
+        ProtectedApp editor = Fixture::record(editorID, QStringLiteral("Editor"), f.vault().id);
+        editor.spareDriveIDs = {QUuid::createUuid(), f.drives.drives()[1].id};
+        f.protect({editor});
+        f.start();
+        f.volumes.mount(QStringLiteral("Spare"));
+        f.workspace.launch(editorID);
+        f.poll();
+        QVERIFY(f.workspace.forceTerminated.isEmpty());
+
+        f.volumes.unmountAll();
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 1);
+        QCOMPARE(f.logger.lines
+                     .filter(QStringLiteral(
+                         "[Velmora] Drive Vault not mounted — killing new process: Editor"))
+                     .size(),
+                 1);
+
+        f.volumes.mount(QStringLiteral("Spare"));
+        f.drives.toggleDrive(f.drives.drives()[1]);
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 2);
+        f.drives.toggleDrive(f.vault());
+        f.workspace.launch(editorID);
+        f.poll();
+        QCOMPARE(f.workspace.forceTerminated.size(), 2);
+    }
+
     void enabledRecordAfterDisabledDuplicateDecides() {
         Fixture f;
         f.volumes.mount(QStringLiteral("Other"));

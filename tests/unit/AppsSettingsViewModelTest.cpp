@@ -29,8 +29,11 @@ class AppsSettingsViewModelTest : public QObject {
     };
 
     static QStringList menuValues(const AppsSettingsViewModel& model) {
+        return valuesOf(model.driveMenu());
+    }
+    static QStringList valuesOf(const QVariantList& entries) {
         QStringList values;
-        for (const QVariant& entry : model.driveMenu())
+        for (const QVariant& entry : entries)
             values.append(entry.toMap().value(QStringLiteral("value")).toString());
         return values;
     }
@@ -66,6 +69,57 @@ private slots:
         QCOMPARE(t.value(2, AppsSettingsViewModel::DriveIndexRole).toInt(), 0);
         QCOMPARE(t.apps.apps()[2].requiredDriveID->toString(QUuid::WithoutBraces).toUpper(),
                  studio);
+    }
+
+    // A row tied to a drive offers each other drive as a spare; with several it shows them
+    // together and offers to take each away; stale or foreign values change nothing.
+    void rowMenuAddsAndTakesAwaySpareDrives() {
+        Tab t;
+        for (const char* name : {"Studio", "Backup", "Spare"})
+            t.drives.addDrive(QLatin1String(name), QStringLiteral("/media/") + QLatin1String(name),
+                              std::nullopt);
+        QStringList ids;
+        for (const ProtectedDrive& drive : t.drives.drives())
+            ids.append(drive.id.toString(QUuid::WithoutBraces).toUpper());
+        const QString add = AppsSettingsViewModel::addDrivePrefix();
+        const QString drop = AppsSettingsViewModel::dropDrivePrefix();
+        const auto entries = [&t] {
+            return valuesOf(t.value(1, AppsSettingsViewModel::DriveEntriesRole).toList());
+        };
+        QCOMPARE(entries(), menuValues(t.model));
+
+        t.model.selectDrive(t.idOf(1), ids[0]);
+        QCOMPARE(entries(), menuValues(t.model) + QStringList({add + ids[1], add + ids[2]}));
+        t.model.selectDrive(t.idOf(1), add + ids[2]);
+        QCOMPARE(t.defaults.protectedApps()[1].requiredDriveIDs(),
+                 QList<QUuid>({t.drives.drives()[0].id, t.drives.drives()[2].id}));
+        QCOMPARE(entries(),
+                 menuValues(t.model) + QStringList({QStringLiteral("chosen"), add + ids[1],
+                                                    drop + ids[0], drop + ids[2]}));
+        QCOMPARE(t.value(1, AppsSettingsViewModel::DriveIndexRole).toInt(), 4);
+        const QVariantList shown = t.value(1, AppsSettingsViewModel::DriveEntriesRole).toList();
+        QCOMPARE(shown[4].toMap().value(QStringLiteral("title")).toString(),
+                 QStringLiteral("Studio or Spare"));
+        QCOMPARE(shown[5].toMap().value(QStringLiteral("title")).toString(),
+                 QStringLiteral("+ another drive: Backup"));
+
+        const QList<ProtectedApp> before = t.defaults.protectedApps();
+        for (const QString& ignored : {add + QStringLiteral("not a drive"),
+                                       add + QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                       QStringLiteral("chosen"), drop + ids[1]})
+            t.model.selectDrive(t.idOf(1), ignored);
+        QCOMPARE(t.defaults.protectedApps(), before);
+
+        // The first taken away, the spare becomes the app's drive; choosing one drive keeps it
+        // alone.
+        t.model.selectDrive(t.idOf(1), drop + ids[0]);
+        QCOMPARE(t.apps.apps()[1].requiredDriveID, t.drives.drives()[2].id);
+        QVERIFY(t.apps.apps()[1].spareDriveIDs.isEmpty());
+        QCOMPARE(t.value(1, AppsSettingsViewModel::DriveIndexRole).toInt(), 3);
+        t.model.selectDrive(t.idOf(1), add + ids[1]);
+        t.model.selectDrive(t.idOf(1), ids[0]);
+        QCOMPARE(t.apps.apps()[1].requiredDriveIDs(), QList<QUuid>{t.drives.drives()[0].id});
+        QCOMPARE(t.value(0, AppsSettingsViewModel::DriveEntriesRole).toList().size(), 4);
     }
 
     void switchAndTrashNameTheirAppWhateverItsPosition() {

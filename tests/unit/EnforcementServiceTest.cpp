@@ -90,6 +90,28 @@ private slots:
         QCOMPARE(rig.coveredName(), QStringLiteral("Viewer"));
     }
 
+    // With a spare, the cover lifts when the spare comes, and losing one drive while the other
+    // is there covers nothing.
+    void aSpareDriveLiftsAndSparesTheCover() {
+        Rig rig;
+        rig.apps.setRequiredDriveIDs(rig.app(1), {rig.drive(0).id, rig.drive(1).id});
+        rig.enforcement.handleDetection(rig.app(1));
+        rig.scheduler.advance(0);
+        QCOMPARE(rig.openOverlays(), std::size_t(1));
+        rig.enforcement.handleDriveMounted(rig.drive(1));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+
+        rig.apps.toggleApp(rig.app(0));
+        rig.workspace.launch(viewerID);
+        rig.volumes.mount(QStringLiteral("Other"), QStringLiteral("OTHER-UUID"));
+        rig.enforcement.handleDriveUnmounted(rig.drive(0));
+        QCOMPARE(rig.openOverlays(), std::size_t(0));
+        rig.volumes.unmountAll();
+        rig.enforcement.handleDriveUnmounted(rig.drive(1));
+        QCOMPARE(rig.openOverlays(), std::size_t(1));
+        QCOMPARE(rig.coveredName(), QStringLiteral("Viewer"));
+    }
+
     void panicWithdrawsEveryCover() {
         Rig rig;
         rig.enforcement.handleDetection(rig.app(0));

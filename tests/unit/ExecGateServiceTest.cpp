@@ -76,6 +76,20 @@ private slots:
         QVERIFY(rig.gate.policies.last().apps.isEmpty());
     }
 
+    // Every registered drive of the app known by UUID opens it at the gate, the first first.
+    void theGateLetsAnyOfTheAppsDrivesOpenIt() {
+        Rig rig;
+        rig.drives.addDrive(QStringLiteral("Spare"), QStringLiteral("/media/me/Spare"),
+                            QStringLiteral("SPARE-UUID"));
+        rig.drives.addDrive(QStringLiteral("Old"), QStringLiteral("/media/me/Old"), std::nullopt);
+        rig.apps.setRequiredDriveIDs(rig.apps.apps().first(),
+                                     {rig.drives.drives()[0].id, QUuid::createUuid(),
+                                      rig.drives.drives()[2].id, rig.drives.drives()[1].id});
+        rig.service.start();
+        QCOMPARE(rig.gate.policies.last().apps.at(0).driveUuids,
+                 QStringList({QStringLiteral("VAULT-UUID"), QStringLiteral("SPARE-UUID")}));
+    }
+
     // One request at a time, the newest policy next; a missing gate is said once; a refused
     // loosening is not asked again until the policy changes once more; a restarted gate gets it.
     void answersOfTheGate() {

@@ -64,6 +64,32 @@ private slots:
         QCOMPARE(f.model()->driveName(), unknown);
     }
 
+    // Every drive that would unlock the app is named, the first first; switched-off ones are not.
+    void theCardNamesEverySpareDrive() {
+        Fixture f;
+        ProtectedApp editor = f.app(editorID, f.addDrive(QStringLiteral("VELKEY")));
+        editor.spareDriveIDs = {f.addDrive(QStringLiteral("SPAREKEY")), QUuid::createUuid()};
+        f.apps.setApps({editor});
+        f.language.changeLanguage(AppLanguage::english);
+        f.scheduler.advance(0);
+        QCOMPARE(f.model()->driveLine(),
+                 QStringLiteral("Requires the external drive “VELKEY” or “SPAREKEY”"));
+        QCOMPARE(f.model()->driveName(), QStringLiteral("VELKEY"));
+
+        editor.spareDriveIDs.append(f.addDrive(QStringLiteral("THIRD")));
+        f.apps.setApps({editor});
+        QCOMPARE(f.model()->driveLine(),
+                 QStringLiteral("Requires the external drive “VELKEY”, “SPAREKEY” or “THIRD”"));
+        f.language.changeLanguage(AppLanguage::chinese);
+        f.scheduler.advance(0);
+        QCOMPARE(f.model()->driveLine(),
+                 QStringLiteral("需要移动硬盘「VELKEY」、「SPAREKEY」或「THIRD」"));
+
+        f.drives.toggleDrive(f.drives.drives()[0]);
+        f.drives.toggleDrive(f.drives.drives()[2]);
+        QCOMPARE(f.model()->driveLine(), QStringLiteral("需要移动硬盘「SPAREKEY」"));
+    }
+
     void longNamesAreCutWithAnEllipsis() {
         Fixture f;
         const QString huge(5 * 1024 * 1024, QLatin1Char('x'));

@@ -91,6 +91,11 @@ QList<Door> looseningDoors() {
          }},
         {"change a protected app's drive",
          [](Program& p) { p.appsTab->selectDrive(p.appId("Editor"), p.driveId("Spare")); }},
+        {"give a protected app a spare drive",
+         [](Program& p) {
+             p.appsTab->selectDrive(p.appId("Editor"),
+                                    AppsSettingsViewModel::addDrivePrefix() + p.driveId("Spare"));
+         }},
         {"remove rows with a protected app",
          [](Program& p) {
              p.appsTab->removeAppsAt({p.rowOf("Notes"), p.rowOf("Editor")});
@@ -188,6 +193,50 @@ private slots:
         unguarded.general().setRequirePasswordToQuit(true);
         QCOMPARE(unguarded.prompts(), 0);
         QVERIFY(unguarded.delegate->defaults().appSettings().requirePasswordToQuit);
+    }
+
+    // With a spare, each drive more that opens the app asks, and so does freeing it; taking one of
+    // several keys away, however it is done, only narrows who can open it and never asks.
+    void aSpareDriveAsksWhenItOpensTheAppNotWhenItGoes() {
+        Program p(true);
+        const QString editor = p.appId("Editor");
+        const auto asks = [&p](const std::function<void()>& change) {
+            const int before = p.prompts();
+            change();
+            const bool asked = p.prompts() > before;
+            if (asked)
+                p.answer(Result::authenticated);
+            return asked;
+        };
+        const QString addSpare = AppsSettingsViewModel::addDrivePrefix() + p.driveId("Spare");
+        const QString spareId = p.drive("Spare").id.toString();
+        QVERIFY(asks([&] { p.appsTab->selectDrive(editor, addSpare); }));
+        QCOMPARE(p.app("Editor").requiredDriveIDs(),
+                 QList<QUuid>({p.drive("Key").id, p.drive("Spare").id}));
+        QVERIFY(!asks([&] {
+            p.appsTab->selectDrive(editor,
+                                   AppsSettingsViewModel::dropDrivePrefix() + p.driveId("Spare"));
+        }));
+        QCOMPARE(p.app("Editor").requiredDriveIDs(), QList<QUuid>{p.drive("Key").id});
+        QVERIFY(asks([&] { p.appsTab->selectDrive(editor, addSpare); }));
+
+        QVERIFY(!asks([&] { p.drivesTab->toggleDrive(spareId); }));
+        QVERIFY(!p.drive("Spare").isEnabled);
+        QVERIFY(asks([&] { p.drivesTab->toggleDrive(spareId); }));
+        QVERIFY(p.drive("Spare").isEnabled);
+        // Key alone: one key fewer. Both drives deleted together would free the app.
+        QVERIFY(!asks([&] { p.appsTab->selectDrive(editor, p.driveId("Key")); }));
+        QVERIFY(asks([&] { p.appsTab->selectDrive(editor, addSpare); }));
+        const auto before = p.saved();
+        p.drivesTab->deleteRows({0, 1});
+        QCOMPARE(p.prompts(), 1);
+        p.answer(Result::refused);
+        QCOMPARE(p.saved(), before);
+        QVERIFY(!asks([&] { p.drivesTab->removeDrive(p.drive("Key").id.toString()); }));
+        QCOMPARE(p.delegate->drives().drives().size(), 1);
+        // The spare is now the last key: switching it off frees the app.
+        QVERIFY(asks([&] { p.drivesTab->toggleDrive(spareId); }));
+        QCOMPARE(p.prompts(), 0);
     }
 
     // One prompt at a time: a second change meanwhile is dropped, never confirmed by the first.

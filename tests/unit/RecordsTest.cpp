@@ -104,6 +104,55 @@ private slots:
         }
     }
 
+    // An app saved before spare drives reads and writes back exactly as it was; spares round-trip
+    // after the first drive; a damaged spare list only ever leaves fewer keys, and spares without
+    // a first drive still lock the app.
+    void spareDrivesAreAddedWithoutChangingOlderRecords() {
+        const QByteArray older =
+            R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","bundleIdentifier":"a","name":"a",)"
+            R"("path":"/a","isEnabled":true,"dateAdded":1,)"
+            R"("requiredDriveID":"9F1C2A3B-4D5E-4F60-8A7B-1C2D3E4F5A6B"})";
+        const auto app = ProtectedApp::fromJson(json(older.constData()));
+        QVERIFY(app);
+        QVERIFY(app->spareDriveIDs.isEmpty());
+        QCOMPARE(QJsonValue(app->toJson()), json(older.constData()));
+        QCOMPARE(QJsonDocument(app->toJson()).toJson(QJsonDocument::Compact),
+                 QJsonDocument(json(older.constData()).toObject()).toJson(QJsonDocument::Compact));
+
+        const QUuid first = *app->requiredDriveID;
+        const QUuid spare = QUuid::createUuid();
+        const QUuid other = QUuid::createUuid();
+        ProtectedApp spared = *app;
+        spared.setRequiredDriveIDs({first, spare, first, other, spare});
+        QCOMPARE(spared.requiredDriveID, first);
+        QCOMPARE(spared.requiredDriveIDs(), QList<QUuid>({first, spare, other}));
+        QCOMPARE(ProtectedApp::fromJson(spared.toJson()), spared);
+        QCOMPARE(spared.toJson().value(QStringLiteral("requiredDriveID")),
+                 app->toJson().value(QStringLiteral("requiredDriveID")));
+        spared.setRequiredDriveIDs({});
+        QVERIFY(!spared.hasRequiredDrive());
+        QVERIFY(!spared.toJson().contains(QStringLiteral("spareDriveIDs")));
+
+        QByteArray damaged = older;
+        damaged.replace(R"("name")", R"("spareDriveIDs":[7,"not an id",null,)"
+                                     R"("0E1F2A3B-4C5D-4E6F-8A9B-0C1D2E3F4A5B"],"name")");
+        const auto kept = ProtectedApp::fromJson(json(damaged.constData()));
+        QVERIFY(kept);
+        QCOMPARE(kept->requiredDriveIDs().size(), 2);
+        QByteArray notAList = older;
+        notAList.replace(R"("name")", R"("spareDriveIDs":"x","name")");
+        QCOMPARE(ProtectedApp::fromJson(json(notAList.constData())), app);
+
+        const auto orphan = ProtectedApp::fromJson(
+            json(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","bundleIdentifier":"a",)"
+                 R"("name":"a","path":"/a","isEnabled":true,"dateAdded":1,)"
+                 R"("spareDriveIDs":["0E1F2A3B-4C5D-4E6F-8A9B-0C1D2E3F4A5B"]})"));
+        QVERIFY(orphan);
+        QCOMPARE(orphan->requiredDriveID,
+                 QUuid::fromString(QStringLiteral("0E1F2A3B-4C5D-4E6F-8A9B-0C1D2E3F4A5B")));
+        QVERIFY(orphan->spareDriveIDs.isEmpty());
+    }
+
     void rejectsRecordsWithMissingOrMistypedMembers_data() {
         QTest::addColumn<QByteArray>("text");
         const QByteArray valid =

@@ -19,7 +19,37 @@ QJsonObject ProtectedApp::toJson() const {
         object.insert(QStringLiteral("requiredDriveID"), Uuid::toStored(*requiredDriveID));
     if (!programs.isEmpty())
         object.insert(QStringLiteral("programs"), QJsonArray::fromStringList(programs));
+    // Written only when there are spares, so records without any keep their old form.
+    QJsonArray spares;
+    for (const QUuid& spare : spareDriveIDs)
+        spares.append(Uuid::toStored(spare));
+    if (requiredDriveID && !spares.isEmpty())
+        object.insert(QStringLiteral("spareDriveIDs"), spares);
     return object;
+}
+
+QList<QUuid> ProtectedApp::requiredDriveIDs() const {
+    QList<QUuid> ids;
+    if (!requiredDriveID)
+        return ids;
+    ids.append(*requiredDriveID);
+    for (const QUuid& spare : spareDriveIDs) {
+        if (!ids.contains(spare))
+            ids.append(spare);
+    }
+    return ids;
+}
+
+void ProtectedApp::setRequiredDriveIDs(const QList<QUuid>& ids) {
+    spareDriveIDs.clear();
+    requiredDriveID.reset();
+    if (ids.isEmpty())
+        return;
+    requiredDriveID = ids.first();
+    for (const QUuid& id : ids.mid(1)) {
+        if (id != *requiredDriveID && !spareDriveIDs.contains(id))
+            spareDriveIDs.append(id);
+    }
 }
 
 namespace {
@@ -32,6 +62,18 @@ QStringList programsOf(const QJsonObject& object) {
             programs.append(value.toString());
     }
     return programs;
+}
+
+// An entry that is not an identifier is one key fewer, never one more.
+QList<QUuid> sparesOf(const QJsonObject& object) {
+    QList<QUuid> spares;
+    for (const QJsonValue& value : object.value(QStringLiteral("spareDriveIDs")).toArray()) {
+        if (!value.isString())
+            continue;
+        if (const auto id = Uuid::fromStored(value.toString()))
+            spares.append(*id);
+    }
+    return spares;
 }
 
 } // namespace
@@ -51,12 +93,17 @@ std::optional<ProtectedApp> ProtectedApp::fromJson(const QJsonValue& value) {
     if (!id || !bundleIdentifier || !name || !path || !isEnabled || !dateAdded ||
         !requiredDriveID.ok)
         return std::nullopt;
-    return ProtectedApp{*id,
-                        *bundleIdentifier,
-                        *name,
-                        *path,
-                        *isEnabled,
-                        requiredDriveID.value,
-                        StoredDate::fromStored(*dateAdded),
-                        programsOf(object)};
+    ProtectedApp app{*id,
+                     *bundleIdentifier,
+                     *name,
+                     *path,
+                     *isEnabled,
+                     requiredDriveID.value,
+                     StoredDate::fromStored(*dateAdded),
+                     programsOf(object)};
+    // Spares without a first drive still require a drive: the first spare takes its place.
+    QList<QUuid> drives = app.requiredDriveIDs();
+    drives.append(sparesOf(object));
+    app.setRequiredDriveIDs(drives);
+    return app;
 }

@@ -31,8 +31,14 @@ public:
     // The identities of the application's program files, as last read; a copy of one under any
     // name is still this application.
     QStringList programs = {};
+    // Further drives any one of which unlocks the app as well as the first; empty without one.
+    QList<QUuid> spareDriveIDs = {};
 
     bool hasRequiredDrive() const { return requiredDriveID.has_value(); }
+    // The first drive, then the spares, each once.
+    QList<QUuid> requiredDriveIDs() const;
+    // Sets the first drive and the spares from one list; an empty list requires none.
+    void setRequiredDriveIDs(const QList<QUuid>& ids);
     bool operator==(const ProtectedApp&) const = default;
 
     QJsonObject toJson() const;

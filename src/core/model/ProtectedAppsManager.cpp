@@ -47,10 +47,15 @@ void ProtectedAppsManager::toggleApp(const ProtectedApp& app) {
 
 void ProtectedAppsManager::setRequiredDriveID(const ProtectedApp& app,
                                               const std::optional<QUuid>& driveID) {
+    setRequiredDriveIDs(app, driveID ? QList<QUuid>{*driveID} : QList<QUuid>{});
+}
+
+void ProtectedAppsManager::setRequiredDriveIDs(const ProtectedApp& app,
+                                               const QList<QUuid>& driveIDs) {
     ProtectedApp* stored = find(app.id);
     if (!stored)
         return;
-    stored->requiredDriveID = driveID;
+    stored->setRequiredDriveIDs(driveIDs);
     emit appsChanged();
     save();
 }

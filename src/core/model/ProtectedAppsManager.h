@@ -23,7 +23,10 @@ public:
     void addApp(const QString& bundleIdentifier, const QString& name, const QString& path);
     void removeApp(const ProtectedApp& app);
     void toggleApp(const ProtectedApp& app);
+    // Makes the drive the app's only one, or frees the app with nullopt.
     void setRequiredDriveID(const ProtectedApp& app, const std::optional<QUuid>& driveID);
+    // Any one of these drives unlocks the app; the first is its main one.
+    void setRequiredDriveIDs(const ProtectedApp& app, const QList<QUuid>& driveIDs);
     void save();
 
 signals:

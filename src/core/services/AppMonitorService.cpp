@@ -1,5 +1,6 @@
 #include "services/AppMonitorService.h"
 
+#include "model/AppKeys.h"
 #include "model/Defaults.h"
 #include "model/LogName.h"
 #include "model/NeverProtectedList.h"
@@ -231,13 +232,16 @@ std::optional<AppMonitorService::Verdict> AppMonitorService::judge(const QString
     return Verdict{*record, missingDrive(*record)};
 }
 
+// The first drive is named when none of the app's drives is there.
 std::optional<ProtectedDrive> AppMonitorService::missingDrive(const ProtectedApp& record) const {
-    if (!record.requiredDriveID)
+    const AppKeys keys(record, m_drives.drives());
+    if (!keys.isLocked())
         return std::nullopt;
-    const auto drive = m_drives.drive(*record.requiredDriveID);
-    if (!drive || !drive->isEnabled || m_driveMonitor.isDriveMounted(*drive))
-        return std::nullopt;
-    return drive;
+    for (const ProtectedDrive& drive : keys.keys()) {
+        if (m_driveMonitor.isDriveMounted(drive))
+            return std::nullopt;
+    }
+    return keys.keys().first();
 }
 
 void AppMonitorService::report(const ProtectedApp& record) {

@@ -1,5 +1,6 @@
 #include "services/DriveMonitorService.h"
 
+#include "model/AppKeys.h"
 #include "model/Defaults.h"
 #include "model/LogName.h"
 #include "model/ProtectedDrivesManager.h"
@@ -59,15 +60,17 @@ bool DriveMonitorService::isDriveMounted(const ProtectedDrive& drive) const {
     return false;
 }
 
+// Any one switched-on drive of the app unlocks it.
 bool DriveMonitorService::isRequiredDriveAvailable(const ProtectedApp& app) const {
-    if (!app.requiredDriveID)
+    if (!app.hasRequiredDrive())
         return true;
-    const auto drive = m_deps.drives.drive(*app.requiredDriveID);
-    if (!drive)
+    const AppKeys keys(app, m_deps.drives.drives());
+    if (keys.registered().isEmpty())
         return false;
-    if (!drive->isEnabled)
+    if (!keys.isLocked())
         return true;
-    return isDriveMounted(*drive);
+    return std::any_of(keys.keys().begin(), keys.keys().end(),
+                       [this](const ProtectedDrive& drive) { return isDriveMounted(drive); });
 }
 
 void DriveMonitorService::pollDriveStatus() {

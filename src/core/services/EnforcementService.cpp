@@ -30,15 +30,18 @@ void EnforcementService::handleDriveMounted(const ProtectedDrive& drive) {
     if (!m_deps.overlays.isShowing())
         return;
     const std::optional<ProtectedApp>& covered = m_deps.overlays.currentApp();
-    if (!covered || covered->requiredDriveID != drive.id)
+    if (!covered || !covered->requiredDriveIDs().contains(drive.id))
         return;
     m_deps.overlays.hide(OverlayDismissReason::driveAvailable);
 }
 
-// At most one overlay per unmount: for the first enabled app requiring the drive that runs.
+// At most one overlay per unmount: for the first enabled app requiring the drive that runs and
+// has no other of its drives still there.
 void EnforcementService::handleDriveUnmounted(const ProtectedDrive& drive) {
     for (const ProtectedApp& app : m_deps.apps.apps()) {
-        if (!app.isEnabled || app.requiredDriveID != drive.id)
+        if (!app.isEnabled || !app.requiredDriveIDs().contains(drive.id))
+            continue;
+        if (m_deps.driveMonitor.isRequiredDriveAvailable(app))
             continue;
         if (!isRunning(app.bundleIdentifier))
             continue;

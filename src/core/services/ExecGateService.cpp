@@ -1,5 +1,6 @@
 #include "services/ExecGateService.h"
 
+#include "model/AppKeys.h"
 #include "model/Defaults.h"
 #include "model/LogName.h"
 #include "model/NeverProtectedList.h"
@@ -65,6 +66,17 @@ void ExecGateService::readProgramFiles() {
                            m_deps.workspace.programFiles(app.bundleIdentifier, app.path));
 }
 
+// Any one of the app's registered drives known by UUID lets it start.
+QStringList ExecGateService::volumesOf(const ProtectedApp& app) const {
+    QStringList volumes;
+    const AppKeys keys(app, m_deps.drives.drives());
+    for (const ProtectedDrive& drive : keys.registered()) {
+        if (drive.volumeUUIDString && !drive.volumeUUIDString->isEmpty())
+            volumes.append(*drive.volumeUUIDString);
+    }
+    return volumes;
+}
+
 // Only enabled apps tied to a drive the store knows by UUID, with at least one identity by
 // contents: a size alone would refuse unrelated programs. The identities are read from the store,
 // where the app monitor keeps them current.
@@ -72,11 +84,11 @@ GatePolicy ExecGateService::currentPolicy() const {
     const AppSettings settings = m_deps.defaults.appSettings();
     GatePolicy policy{settings.isProtectionEnabled, settings.requirePasswordToQuit, {}};
     for (const ProtectedApp& app : m_deps.defaults.protectedApps()) {
-        if (!app.isEnabled || !app.requiredDriveID ||
+        if (!app.isEnabled || !app.hasRequiredDrive() ||
             NeverProtectedList::contains(app.bundleIdentifier))
             continue;
-        const std::optional<ProtectedDrive> drive = m_deps.drives.drive(*app.requiredDriveID);
-        if (!drive || !drive->volumeUUIDString || drive->volumeUUIDString->isEmpty())
+        const QStringList volumes = volumesOf(app);
+        if (volumes.isEmpty())
             continue;
         QStringList identities;
         for (const QString& identity : app.programs) {
@@ -85,11 +97,8 @@ GatePolicy ExecGateService::currentPolicy() const {
         }
         if (identities.isEmpty())
             continue;
-        policy.apps.append(GatedApp{app.bundleIdentifier,
-                                    app.name,
-                                    m_filesById.value(app.bundleIdentifier),
-                                    identities,
-                                    {*drive->volumeUUIDString}});
+        policy.apps.append(GatedApp{app.bundleIdentifier, app.name,
+                                    m_filesById.value(app.bundleIdentifier), identities, volumes});
     }
     return policy;
 }

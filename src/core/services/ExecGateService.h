@@ -49,6 +49,7 @@ signals:
     void stateChanged();
 
 private:
+    QStringList volumesOf(const ProtectedApp& app) const;
     void readProgramFiles();
     void sendIfChanged();
     void handleAnswer(const GatePolicy& policy, ExecGate::Outcome outcome, const QString& detail);

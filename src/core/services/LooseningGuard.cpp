@@ -1,5 +1,6 @@
 #include "services/LooseningGuard.h"
 
+#include "model/AppKeys.h"
 #include "model/Defaults.h"
 #include "ports/Logger.h"
 #include "services/SystemAuthService.h"
@@ -50,15 +51,37 @@ bool LooseningGuard::protects(const ProtectedApp& app) {
 }
 
 bool LooseningGuard::loosensDriveChoice(const ProtectedApp& app,
-                                        const std::optional<QUuid>& driveID) {
-    return protects(app) && driveID != app.requiredDriveID;
+                                        const QList<QUuid>& driveIDs) const {
+    if (!app.isEnabled)
+        return false;
+    ProtectedApp after = app;
+    after.setRequiredDriveIDs(driveIDs);
+    const QList<ProtectedDrive> drives = m_defaults.protectedDrives();
+    return AppKeys(after, drives).opensMoreThan(AppKeys(app, drives));
 }
 
-bool LooseningGuard::isNeeded(const ProtectedDrive& drive) const {
-    if (!drive.isEnabled)
-        return false;
+bool LooseningGuard::loosensToggling(const ProtectedDrive& drive) const {
+    QList<ProtectedDrive> after = m_defaults.protectedDrives();
+    for (ProtectedDrive& each : after) {
+        if (each.id == drive.id)
+            each.isEnabled = !drive.isEnabled;
+    }
+    return opensMore(after);
+}
+
+bool LooseningGuard::loosensRemoving(const QList<ProtectedDrive>& doomed) const {
+    QList<ProtectedDrive> after = m_defaults.protectedDrives();
+    after.removeIf([&](const ProtectedDrive& each) {
+        return std::any_of(doomed.begin(), doomed.end(),
+                           [&](const ProtectedDrive& drive) { return drive.id == each.id; });
+    });
+    return opensMore(after);
+}
+
+bool LooseningGuard::opensMore(const QList<ProtectedDrive>& drivesAfter) const {
+    const QList<ProtectedDrive> drives = m_defaults.protectedDrives();
     for (const ProtectedApp& app : m_defaults.protectedApps()) {
-        if (protects(app) && app.requiredDriveID == drive.id)
+        if (app.isEnabled && AppKeys(app, drivesAfter).opensMoreThan(AppKeys(app, drives)))
             return true;
     }
     return false;

@@ -28,15 +28,23 @@ public:
 
     // What lowers protection.
     static bool protects(const ProtectedApp& app);
-    static bool loosensDriveChoice(const ProtectedApp& app, const std::optional<QUuid>& driveID);
-    // An enabled drive that an enabled app requires.
-    bool isNeeded(const ProtectedDrive& drive) const;
+    // Choosing these drives for the app: lowers protection when one of them was not already a
+    // key of the app, or when none is left. Dropping one of several keys does not.
+    bool loosensDriveChoice(const ProtectedApp& app, const QList<QUuid>& driveIDs) const;
+    // Switching a drive off lowers protection when it is an app's last key; switching it on
+    // does when it becomes one key more of an app still locked by another.
+    bool loosensToggling(const ProtectedDrive& drive) const;
+    // Removing them all: two keys of one app removed together free it.
+    bool loosensRemoving(const QList<ProtectedDrive>& doomed) const;
 
     bool isAsking() const { return m_isAsking; }
     // The dialog's reason, in the user's language.
     std::function<QString()> reason = [] { return QStringLiteral("Lower Velmora's protection"); };
 
 private:
+    // Whether, with the drives as these, some enabled app opens with a drive it did not before.
+    bool opensMore(const QList<ProtectedDrive>& drivesAfter) const;
+
     const Defaults& m_defaults;
     SystemAuthService& m_auth;
     Logger& m_logger;

@@ -1,5 +1,6 @@
 #include "overlay/LockOverlayViewModel.h"
 
+#include "model/AppKeys.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
 #include "ports/Workspace.h"
@@ -11,7 +12,8 @@ LockOverlayViewModel::LockOverlayViewModel(Dependencies dependencies, OverlayCon
     , m_deps(dependencies)
     , m_content(std::move(content))
     , m_appName(shownName(m_content.appName))
-    , m_driveName(shownName(lookUpDriveName())) {
+    , m_driveNames(lookUpDriveNames())
+    , m_driveName(m_driveNames.first()) {
     connect(&m_deps.language, &LanguageManager::currentLanguageChanged, this,
             &LockOverlayViewModel::textsChanged);
 }
@@ -31,7 +33,12 @@ QString LockOverlayViewModel::title() const {
 }
 
 QString LockOverlayViewModel::driveLine() const {
-    return m_deps.language.text(QStringLiteral("需要移动硬盘「%@」"), {m_driveName});
+    if (m_driveNames.size() < 2)
+        return m_deps.language.text(QStringLiteral("需要移动硬盘「%@」"), {m_driveName});
+    const QString separator = m_deps.language.localized(QStringLiteral("」、「"));
+    return m_deps.language.text(
+        QStringLiteral("需要移动硬盘「%@」或「%@」"),
+        {m_driveNames.mid(0, m_driveNames.size() - 1).join(separator), m_driveNames.last()});
 }
 
 QString LockOverlayViewModel::hint() const {
@@ -65,14 +72,17 @@ void LockOverlayViewModel::forceQuitProtectedApp() {
         m_content.onDismiss(OverlayDismissReason::forceQuit);
 }
 
-QString LockOverlayViewModel::lookUpDriveName() const {
+// Every drive that would unlock the app, the first one first.
+QStringList LockOverlayViewModel::lookUpDriveNames() const {
     for (const ProtectedApp& app : m_deps.apps.apps()) {
         if (app.bundleIdentifier != m_content.bundleIdentifier)
             continue;
-        if (!app.requiredDriveID)
-            return unknownDriveName();
-        const auto drive = m_deps.drives.drive(*app.requiredDriveID);
-        return drive ? drive->name : unknownDriveName();
+        const AppKeys keys(app, m_deps.drives.drives());
+        const QList<ProtectedDrive>& drives = keys.isLocked() ? keys.keys() : keys.registered();
+        QStringList names;
+        for (const ProtectedDrive& drive : drives)
+            names.append(shownName(drive.name));
+        return names.isEmpty() ? QStringList{unknownDriveName()} : names;
     }
-    return unknownDriveName();
+    return {unknownDriveName()};
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class LanguageManager;
 class ProtectedAppsManager;
@@ -11,7 +12,8 @@ class ProtectedDrivesManager;
 class Workspace;
 
 // What one lock overlay card shows, and its Force Quit decision. The texts follow the interface
-// language; the drive name is looked up once, when the card is made.
+// language; the drive names are looked up once, when the card is made: any one of
+// them unlocks the app.
 class LockOverlayViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString appName READ appName CONSTANT)
@@ -57,11 +59,12 @@ signals:
     void textsChanged();
 
 private:
-    QString lookUpDriveName() const;
+    QStringList lookUpDriveNames() const;
 
     Dependencies m_deps;
     OverlayContent m_content;
     QString m_appName;
+    QStringList m_driveNames;
     QString m_driveName;
     bool m_forceQuitPressed = false;
 };

@@ -1,7 +1,9 @@
 #include "settings/AppsSettingsViewModel.h"
 
+#include "model/AppKeys.h"
 #include "model/ProtectedAppsManager.h"
 #include "model/ProtectedDrivesManager.h"
+#include "model/Uuid.h"
 #include "services/LanguageManager.h"
 #include "services/LooseningGuard.h"
 
@@ -38,8 +40,10 @@ AppsSettingsViewModel::AppsSettingsViewModel(ProtectedAppsManager& apps,
         emit driveMenuChanged();
         refreshRows();
     });
-    connect(&m_language, &LanguageManager::currentLanguageChanged, this,
-            &AppsSettingsViewModel::driveMenuChanged);
+    connect(&m_language, &LanguageManager::currentLanguageChanged, this, [this] {
+        emit driveMenuChanged();
+        refreshRows();
+    });
 }
 
 bool AppsSettingsViewModel::isEmpty() const {
@@ -61,9 +65,53 @@ bool AppsSettingsViewModel::isDriveMenuEnabled() const {
 }
 
 QString AppsSettingsViewModel::driveValue(const ProtectedApp& app) const {
-    if (!app.requiredDriveID || !m_drives.drive(*app.requiredDriveID))
+    const QList<ProtectedDrive> registered = registeredDrives(app);
+    if (registered.isEmpty())
         return noDriveValue();
-    return idText(*app.requiredDriveID);
+    return registered.size() == 1 ? idText(registered.first().id) : chosenDrivesValue();
+}
+
+QVariantList AppsSettingsViewModel::driveEntries(const ProtectedApp& app) const {
+    QVariantList entries = driveMenu();
+    const QList<ProtectedDrive> registered = registeredDrives(app);
+    if (registered.isEmpty())
+        return entries;
+    const auto entry = [](const QString& value, const QString& title) {
+        return QVariantMap{{QStringLiteral("value"), value}, {QStringLiteral("title"), title}};
+    };
+    if (registered.size() > 1) {
+        QString together = registered.first().name;
+        for (const ProtectedDrive& drive : registered.mid(1))
+            together = m_language.text(QStringLiteral("%@ or %@"), {together, drive.name});
+        entries.append(entry(chosenDrivesValue(), together));
+    }
+    const QList<QUuid> chosen = app.requiredDriveIDs();
+    for (const ProtectedDrive& drive : m_drives.drives()) {
+        if (!chosen.contains(drive.id))
+            entries.append(
+                entry(addDrivePrefix() + idText(drive.id),
+                      m_language.text(QStringLiteral("+ another drive: %@"), {drive.name})));
+    }
+    if (registered.size() < 2)
+        return entries;
+    for (const ProtectedDrive& drive : registered)
+        entries.append(entry(dropDrivePrefix() + idText(drive.id),
+                             m_language.text(QStringLiteral("Remove %@"), {drive.name})));
+    return entries;
+}
+
+QList<ProtectedDrive> AppsSettingsViewModel::registeredDrives(const ProtectedApp& app) const {
+    return AppKeys(app, m_drives.drives()).registered();
+}
+
+int AppsSettingsViewModel::driveIndex(const ProtectedApp& app) const {
+    const QString value = driveValue(app);
+    const QVariantList entries = driveEntries(app);
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i].toMap().value(QStringLiteral("value")).toString() == value)
+            return i;
+    }
+    return 0;
 }
 
 void AppsSettingsViewModel::addApp() {
@@ -75,16 +123,39 @@ void AppsSettingsViewModel::selectDrive(const QString& appId, const QString& val
     const std::optional<ProtectedApp> found = app(appId);
     if (!found)
         return;
-    std::optional<QUuid> driveId;
-    if (value != noDriveValue()) {
-        driveId = QUuid::fromString(value);
-        if (driveId->isNull())
-            return;
-    }
+    const std::optional<QList<QUuid>> driveIds = chosenDrives(*found, value);
+    if (!driveIds || *driveIds == found->requiredDriveIDs())
+        return;
     ProtectedAppsManager& apps = m_apps;
     m_guard.whenAllowed(
-        LooseningGuard::loosensDriveChoice(*found, driveId),
-        [&apps, app = *found, driveId] { apps.setRequiredDriveID(app, driveId); }, restoreRows());
+        m_guard.loosensDriveChoice(*found, *driveIds),
+        [&apps, app = *found, ids = *driveIds] { apps.setRequiredDriveIDs(app, ids); },
+        restoreRows());
+}
+
+std::optional<QList<QUuid>> AppsSettingsViewModel::chosenDrives(const ProtectedApp& app,
+                                                                const QString& value) const {
+    QList<QUuid> ids = app.requiredDriveIDs();
+    if (value == noDriveValue())
+        return QList<QUuid>{};
+    if (value == chosenDrivesValue())
+        return ids;
+    const bool adds = value.startsWith(addDrivePrefix());
+    const bool drops = value.startsWith(dropDrivePrefix());
+    const QString idPart = value.mid(adds    ? addDrivePrefix().size()
+                                     : drops ? dropDrivePrefix().size()
+                                             : 0);
+    const std::optional<QUuid> id = Uuid::fromStored(idPart);
+    // Only registered drives can be chosen; a stale menu's value is ignored.
+    if (!id || !m_drives.drive(*id))
+        return std::nullopt;
+    if (adds)
+        ids.append(*id);
+    else if (drops)
+        ids.removeAll(*id);
+    else
+        ids = {*id};
+    return ids;
 }
 
 void AppsSettingsViewModel::toggle(const QString& appId) {
@@ -164,19 +235,12 @@ QVariant AppsSettingsViewModel::data(const QModelIndex& index, int role) const {
         return app.bundleIdentifier;
     case IsEnabledRole:
         return app.isEnabled;
-    case DriveIndexRole: {
-        const QString value = driveValue(app);
-        if (value == noDriveValue())
-            return 0;
-        const QList<ProtectedDrive>& drives = m_drives.drives();
-        for (int i = 0; i < drives.size(); ++i) {
-            if (idText(drives[i].id) == value)
-                return i + 1;
-        }
-        return 0;
-    }
+    case DriveIndexRole:
+        return driveIndex(app);
     case IsSelectedRole:
         return m_selection.contains(app.id);
+    case DriveEntriesRole:
+        return driveEntries(app);
     default:
         return {};
     }
@@ -188,7 +252,8 @@ QHash<int, QByteArray> AppsSettingsViewModel::roleNames() const {
             {BundleIdentifierRole, "bundleIdentifier"},
             {IsEnabledRole, "isEnabled"},
             {DriveIndexRole, "driveIndex"},
-            {IsSelectedRole, "isSelected"}};
+            {IsSelectedRole, "isSelected"},
+            {DriveEntriesRole, "driveEntries"}};
 }
 
 std::optional<ProtectedApp> AppsSettingsViewModel::app(const QString& appId) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProtectedApp.h"
+#include "model/ProtectedDrive.h"
 #include "settings/RowSelection.h"
 
 #include <QAbstractListModel>
@@ -30,12 +31,20 @@ public:
         NameRole,
         BundleIdentifierRole,
         IsEnabledRole,
-        // The drive menu's entry shown for the row.
+        // The entry of the row's drive menu shown for the row.
         DriveIndexRole,
         IsSelectedRole,
+        // The row's own drive menu: driveMenu(), then its entries for spare drives.
+        DriveEntriesRole,
     };
 
     static QString noDriveValue() { return QStringLiteral("none"); }
+    // The row's entry naming all of its drives, shown when it has several; choosing it changes
+    // nothing.
+    static QString chosenDrivesValue() { return QStringLiteral("chosen"); }
+    // Prefixes of the entries adding a drive as a spare, and taking one of several away.
+    static QString addDrivePrefix() { return QStringLiteral("add:"); }
+    static QString dropDrivePrefix() { return QStringLiteral("drop:"); }
 
     AppsSettingsViewModel(ProtectedAppsManager& apps, const ProtectedDrivesManager& drives,
                           LooseningGuard& guard, const LanguageManager& language,
@@ -45,8 +54,12 @@ public:
     // {value, title} pairs: "none" first, then each registered drive by its ID's text.
     QVariantList driveMenu() const;
     bool isDriveMenuEnabled() const;
-    // The menu value a row shows: "none" also when the app names a drive no longer registered.
+    // The menu value a row shows: "none" also when the app names a drive no longer registered,
+    // "chosen" when it names several.
     QString driveValue(const ProtectedApp& app) const;
+    // driveMenu(); with the app's several drives named together; a "+ another drive" entry for
+    // each drive not yet chosen; with several, an entry taking each away.
+    QVariantList driveEntries(const ProtectedApp& app) const;
 
     Q_INVOKABLE void addApp();
     Q_INVOKABLE void selectDrive(const QString& appId, const QString& value);
@@ -70,6 +83,10 @@ signals:
 
 private:
     std::optional<ProtectedApp> app(const QString& appId) const;
+    // The drives a menu value leaves the app with; nullopt for a value that is not an entry.
+    std::optional<QList<QUuid>> chosenDrives(const ProtectedApp& app, const QString& value) const;
+    QList<ProtectedDrive> registeredDrives(const ProtectedApp& app) const;
+    int driveIndex(const ProtectedApp& app) const;
     void removeApps(const QList<ProtectedApp>& doomed);
     std::function<void()> restoreRows();
     void followApps();

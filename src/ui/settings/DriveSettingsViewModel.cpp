@@ -86,8 +86,8 @@ void DriveSettingsViewModel::toggleDrive(const QString& id) {
         return;
     ProtectedDrivesManager& drives = m_deps.drives;
     m_deps.guard.whenAllowed(
-        m_deps.guard.isNeeded(*drive), [&drives, drive = *drive] { drives.toggleDrive(drive); },
-        restoreRows());
+        m_deps.guard.loosensToggling(*drive),
+        [&drives, drive = *drive] { drives.toggleDrive(drive); }, restoreRows());
 }
 
 void DriveSettingsViewModel::removeDrive(const QString& id) {
@@ -123,9 +123,7 @@ void DriveSettingsViewModel::deleteRows(const QList<int>& positions) {
 }
 
 void DriveSettingsViewModel::removeDrives(const QList<ProtectedDrive>& doomed) {
-    const LooseningGuard& guard = m_deps.guard;
-    const bool loosens = std::any_of(doomed.begin(), doomed.end(),
-                                     [&guard](const auto& drive) { return guard.isNeeded(drive); });
+    const bool loosens = m_deps.guard.loosensRemoving(doomed);
     ProtectedDrivesManager& drives = m_deps.drives;
     m_deps.guard.whenAllowed(
         loosens,

@@ -11,6 +11,8 @@ Item {
     required property string bundleIdentifier
     required property bool isEnabled
     required property int driveIndex
+    // The row's drive menu: every drive, then "+ another drive" entries for spares.
+    required property var driveEntries
     required property bool isSelected
     required property int index
     // The AppsSettingsViewModel.
@@ -70,23 +72,35 @@ Item {
             id: driveMenu
             objectName: "driveMenu"
             anchors.verticalCenter: parent.verticalCenter
-            // Wide enough for its longest entry ("No drive required" in any language), within
-            // limits that leave the app's name room.
+            // Wide enough for its longest entry ("No drive required" in any language, or the
+            // names of several drives), within limits that leave the app's name room.
             width: Math.min(180, Math.max(120, widestTitle() + leftPadding + rightPadding + 4))
             height: 24
             enabled: root.tab.isDriveMenuEnabled
-            model: root.tab.driveMenu
+            model: root.driveEntries
             textRole: "title"
             valueRole: "value"
             currentIndex: root.driveIndex
             font: VelmoraTypography.caption
+            // The open list shows whole entries, its right edge under the box's.
+            popup.width: Math.max(width, Math.min(320, widestTitle() + 28))
+            popup.x: width - popup.width
+            // Entries in the box's font, which is the one they are measured in.
+            delegate: ItemDelegate {
+                required property var modelData
+                required property int index
+                width: ListView.view ? ListView.view.width : implicitWidth
+                text: modelData.title
+                font: driveMenu.font
+                highlighted: driveMenu.highlightedIndex === index
+            }
             FontMetrics {
                 id: menuMetrics
                 font: driveMenu.font
             }
             function widestTitle() {
                 let widest = 0
-                const entries = root.tab.driveMenu
+                const entries = root.driveEntries
                 for (let i = 0; i < entries.length; ++i)
                     widest = Math.max(widest, menuMetrics.advanceWidth(entries[i].title))
                 return Math.ceil(widest)
