@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/LockWindows.h"
 #include "app/PanicCommand.h"
+#include "app/SelfAgentPrompt.h"
 #include "dbus/DBusApplicationService.h"
 #include "dbus/DBusExecGate.h"
 #include "dbus/DBusNotifier.h"
@@ -220,6 +221,7 @@ int main(int argc, char** argv) {
     delegate.terminateApplication = [] {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     };
+    const SelfAgentPrompt selfAgentPrompt(auth.selfAgent(), delegate.language(), appIcons, logger);
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &delegate,
                      [&delegate, &logger](int signalNumber) {

@@ -1,6 +1,7 @@
 #include "dbus/PolkitAuthBackend.h"
 
-#include <QCoreApplication>
+#include "dbus/PolkitProcessSubject.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -9,7 +10,6 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMap>
 
 using namespace Qt::StringLiterals;
@@ -27,44 +27,24 @@ constexpr int probeTimeoutMs = 2000;
 // An answer this close to the prompt's time-out is the time-out, not polkit going away.
 constexpr int timeoutMarginMs = 500;
 
-// Field 22 of /proc/self/stat: polkit compares it so a reused process id cannot pass for us.
-std::optional<quint64> processStartTime() {
-    QFile stat(u"/proc/self/stat"_s);
-    if (!stat.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray line = stat.readAll();
-    // The command name may contain spaces and parentheses; the fields start after the last ')'.
-    const qsizetype end = line.lastIndexOf(')');
-    if (end < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = line.mid(end + 2).split(' ');
-    constexpr int startTimeIndex = 22 - 3;
-    bool ok = false;
-    const quint64 startTime = fields.value(startTimeIndex).toULongLong(&ok);
-    return ok ? std::optional(startTime) : std::nullopt;
-}
-
 std::optional<QDBusMessage> checkAuthorization(quint32 flags) {
-    const auto startTime = processStartTime();
-    if (!startTime)
+    const auto subject = PolkitProcessSubject::thisProcess();
+    if (!subject)
         return std::nullopt;
-    QDBusArgument subject;
-    subject.beginStructure();
-    subject << u"unix-process"_s
-            << QVariantMap{{u"pid"_s, quint32(QCoreApplication::applicationPid())},
-                           {u"start-time"_s, *startTime}};
-    subject.endStructure();
     QDBusMessage call = QDBusMessage::createMethodCall(polkitService, polkitPath, polkitInterface,
                                                        u"CheckAuthorization"_s);
     // polkit takes a custom message only from privileged callers; the action file has ours.
-    call << QVariant::fromValue(subject) << QString::fromLatin1(PolkitAuthBackend::actionId)
+    call << QVariant::fromValue(*subject) << QString::fromLatin1(PolkitAuthBackend::actionId)
          << QVariant::fromValue(Details()) << flags << QString();
     return call;
 }
 
+const QString noAgentError = u"no authentication agent is running"_s;
+
 struct Verdict {
     AuthBackend::Result result;
     QString error;
+    bool noAgent = false;
 };
 
 Verdict verdictOf(const QDBusMessage& reply, bool promptTimedOut) {
@@ -89,7 +69,7 @@ Verdict verdictOf(const QDBusMessage& reply, bool promptTimedOut) {
         return {AuthBackend::Result::authenticated, {}};
     // With user interaction allowed, a remaining challenge means no agent could ask.
     if (isChallenge)
-        return {AuthBackend::Result::unavailable, u"no authentication agent is running"_s};
+        return {AuthBackend::Result::unavailable, noAgentError, true};
     if (details.value(u"polkit.dismissed"_s) == u"true")
         return {AuthBackend::Result::refused, u"the authentication dialog was dismissed"_s};
     return {AuthBackend::Result::refused, u"not authorized"_s};
@@ -99,7 +79,8 @@ Verdict verdictOf(const QDBusMessage& reply, bool promptTimedOut) {
 
 PolkitAuthBackend::PolkitAuthBackend(QDBusConnection bus, int promptTimeoutMs)
     : m_bus(std::move(bus))
-    , m_promptTimeoutMs(promptTimeoutMs) {
+    , m_promptTimeoutMs(promptTimeoutMs)
+    , m_selfAgent(m_bus) {
     qDBusRegisterMetaType<Details>();
     if (!m_bus.isConnected()) {
         m_unavailability = u"no system bus"_s;
@@ -165,6 +146,12 @@ void PolkitAuthBackend::probeBiometrics() {
 }
 
 void PolkitAuthBackend::authenticate(const QString& /*reason*/, Reply reply) {
+    ask(std::move(reply), true);
+}
+
+// The desktop's agent is asked first; only when polkit finds none does our own agent register
+// for this process and the question go again.
+void PolkitAuthBackend::ask(Reply reply, bool mayAskItself) {
     const auto call = checkAuthorization(allowUserInteraction);
     if (!call) {
         // Still answered later, as promised.
@@ -178,10 +165,30 @@ void PolkitAuthBackend::authenticate(const QString& /*reason*/, Reply reply) {
     asked.start();
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(*call, m_promptTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, reply, asked](QDBusPendingCallWatcher* finished) {
+            [this, reply, asked, mayAskItself](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const bool timedOut = asked.elapsed() >= m_promptTimeoutMs - timeoutMarginMs;
                 const Verdict verdict = verdictOf(finished->reply(), timedOut);
+                if (verdict.noAgent && mayAskItself) {
+                    askItself(reply);
+                    return;
+                }
                 reply(verdict.result, verdict.error);
             });
+}
+
+void PolkitAuthBackend::askItself(Reply reply) {
+    m_selfAgent.acquire([this, reply](const std::optional<QString>& failure) {
+        if (failure) {
+            reply(Result::unavailable,
+                  noAgentError + u", and Velmora's own could not register: "_s + *failure);
+            return;
+        }
+        ask(
+            [this, reply](Result result, const QString& error) {
+                m_selfAgent.release();
+                reply(result, error);
+            },
+            false);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dbus/PolkitSelfAgent.h"
 #include "ports/AuthBackend.h"
 
 #include <QDBusConnection>
@@ -7,9 +8,9 @@
 
 // Asks polkit to authenticate the user as themselves for the program's own action
 // (com.tarnwick.Velmora.quit, "auth_self"), so the desktop's authentication agent shows its
-// dialog. Fingerprints count as biometrics when fprintd knows a reader.
-// Never waits on the bus: what polkit and fprintd said last is kept, and asked again in the
-// background.
+// dialog; where the desktop has no agent, Velmora's own asks. Fingerprints count as biometrics when
+// fprintd knows a reader. Never waits on the bus: what polkit and fprintd said last is kept, and
+// asked again in the background.
 class PolkitAuthBackend : public QObject, public AuthBackend {
     Q_OBJECT
 
@@ -25,7 +26,12 @@ public:
     bool hasBiometrics() override;
     void authenticate(const QString& reason, Reply reply) override;
 
+    // Velmora's own agent, whose password window the program shows.
+    PolkitSelfAgent& selfAgent() { return m_selfAgent; }
+
 private:
+    void ask(Reply reply, bool mayAskItself);
+    void askItself(Reply reply);
     void probeAvailability();
     void probeBiometrics();
 
@@ -36,4 +42,5 @@ private:
     bool m_probingAvailability = false;
     bool m_hasBiometrics = false;
     bool m_probingBiometrics = false;
+    PolkitSelfAgent m_selfAgent;
 };
