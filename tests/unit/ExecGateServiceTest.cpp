@@ -76,7 +76,8 @@ private slots:
         QVERIFY(rig.gate.policies.last().apps.isEmpty());
     }
 
-    // Every registered drive of the app known by UUID opens it at the gate, the first first.
+    // Every switched-on drive of the app known by UUID opens it at the gate, the first first; a
+    // switched-off one opens nothing, and with all of them off the app is not gated.
     void theGateLetsAnyOfTheAppsDrivesOpenIt() {
         Rig rig;
         rig.drives.addDrive(QStringLiteral("Spare"), QStringLiteral("/media/me/Spare"),
@@ -88,6 +89,13 @@ private slots:
         rig.service.start();
         QCOMPARE(rig.gate.policies.last().apps.at(0).driveUuids,
                  QStringList({QStringLiteral("VAULT-UUID"), QStringLiteral("SPARE-UUID")}));
+        rig.drives.toggleDrive(rig.drives.drives()[1]);
+        rig.scheduler.advance(1.0);
+        QCOMPARE(rig.gate.policies.last().apps.at(0).driveUuids,
+                 QStringList{QStringLiteral("VAULT-UUID")});
+        rig.drives.toggleDrive(rig.drives.drives()[0]);
+        rig.scheduler.advance(1.0);
+        QVERIFY(rig.gate.policies.last().apps.isEmpty());
     }
 
     // One request at a time, the newest policy next; a missing gate is said once; a refused

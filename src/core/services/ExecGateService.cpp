@@ -66,11 +66,12 @@ void ExecGateService::readProgramFiles() {
                            m_deps.workspace.programFiles(app.bundleIdentifier, app.path));
 }
 
-// Any one of the app's registered drives known by UUID lets it start.
+// Any one of the app's switched-on drives known by UUID lets it start; with every one switched
+// off the app runs freely, at the gate as in the session.
 QStringList ExecGateService::volumesOf(const ProtectedApp& app) const {
     QStringList volumes;
     const AppKeys keys(app, m_deps.drives.drives());
-    for (const ProtectedDrive& drive : keys.registered()) {
+    for (const ProtectedDrive& drive : keys.keys()) {
         if (drive.volumeUUIDString && !drive.volumeUUIDString->isEmpty())
             volumes.append(*drive.volumeUUIDString);
     }
