@@ -261,6 +261,20 @@ private slots:
         QVERIFY(m_workspace->watchedLaunchFiles().isEmpty());
     }
 
+    // Only young processes are looked at again at every poll: a shell that ran for a while and
+    // then executes a protected program is found through the exec watch.
+    void anOldProcessThatExecutesAWatchedProgramBecomesIt() {
+        m_workspace->watchLaunches({InstalledTestApp::mainId()});
+        const pid_t shell =
+            start({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                   QStringLiteral("sleep 1.5; exec \"%1\"").arg(InstalledTestApp::program())});
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessFiles::executable(shell).endsWith(QLatin1String("sh")),
+                                 deadlineMs);
+        QCOMPARE(idOf(shell), std::nullopt);
+        QTRY_COMPARE_WITH_TIMEOUT(idOf(shell), InstalledTestApp::mainId(), deadlineMs);
+        QVERIFY(ProcessFiles::executable(shell) == InstalledTestApp::program());
+    }
+
     void endedAndUnknownProcessesAreNotApplications() {
         const pid_t zombie = ::fork();
         if (zombie == 0)

@@ -1,6 +1,7 @@
 #include "fakes/CapturingLogger.h"
 #include "process/AppIdResolver.h"
 #include "process/ProcessFiles.h"
+#include "process/ProcessScanner.h"
 #include "support/DesktopEntryTree.h"
 #include "xdg/ApplicationScanner.h"
 #include "xdg/DesktopEntry.h"
@@ -118,6 +119,35 @@ private slots:
         QCOMPARE(ProcessFiles::unifiedCgroupOf("1:name=systemd:/a\n0::/user.slice/x.scope\n"),
                  QStringLiteral("/user.slice/x.scope"));
         QCOMPARE(ProcessFiles::variable(QByteArray("A=1\0B=two\0", 10), "B"), QByteArray("two"));
+    }
+
+    // A look while no process started reads only the kernel's newest number; anything that
+    // cannot be read that way means "list again".
+    void scannerListsProcessesAndTellsWhetherAnyStarted() {
+        QTemporaryDir proc;
+        for (const char* name : {"42", "self", "7", "x12", "1000"})
+            QVERIFY(QDir(proc.path()).mkdir(QString::fromLatin1(name)));
+        const auto setNewest = [&](const QByteArray& contents) {
+            QFile loadavg(proc.filePath(QStringLiteral("loadavg")));
+            QVERIFY(loadavg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            loadavg.write(contents);
+        };
+        setNewest("0.20 0.18 0.12 1/80 1000\n");
+        ProcessScanner scanner(QFile::encodeName(proc.path()));
+        QVERIFY(scanner.mayHaveNewProcesses());
+        std::vector<pid_t> pids;
+        for (const ProcessScanner::Entry& entry : scanner.scan())
+            pids.push_back(entry.pid);
+        QCOMPARE(pids, (std::vector<pid_t>{7, 42, 1000}));
+        QVERIFY(!scanner.mayHaveNewProcesses());
+        setNewest("0.20 0.18 0.12 2/81 1001\n");
+        QVERIFY(scanner.mayHaveNewProcesses());
+        scanner.scan();
+        QVERIFY(!scanner.mayHaveNewProcesses());
+        setNewest("garbage");
+        QVERIFY(scanner.mayHaveNewProcesses());
+        scanner.scan();
+        QVERIFY(scanner.mayHaveNewProcesses());
     }
 
     void indexPrefersEarlierFoldersAndMatchesArguments() {

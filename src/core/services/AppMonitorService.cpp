@@ -16,8 +16,9 @@ namespace {
 constexpr double pollIntervalSeconds = 0.2;
 constexpr double startupCheckDelaySeconds = 1.5;
 // After an exec is seen, the new process may still be a launcher becoming its program: look again
-// at these delays (seconds), about 50 ms in all.
-constexpr double launchScanDelays[] = {0.002, 0.006, 0.012, 0.025, 0.05};
+// at these delays (seconds), about 50 ms in all. A look while no process started is one small
+// read, so the first ones come close together.
+constexpr double launchScanDelays[] = {0.0005, 0.001, 0.002, 0.004, 0.008, 0.016, 0.03, 0.05};
 // Identities of earlier versions are kept too (a copy made before an upgrade is still the app),
 // up to this many in all.
 constexpr qsizetype maximumPrograms = 32;

@@ -67,7 +67,8 @@ AppIdResolver::AppIdResolver(DesktopEntryIndex& index, QString ownExecutable)
     : m_index(index)
     , m_ownExecutable(std::move(ownExecutable)) {}
 
-std::optional<QString> AppIdResolver::resolve(pid_t pid, const QString& executable) {
+std::optional<QString> AppIdResolver::resolve(pid_t pid, const QString& executable,
+                                              const QByteArray& commandLine) {
     Process process{pid, executable, {}};
     if (!m_ownExecutable.isEmpty() && process.executable == m_ownExecutable)
         return ownId();
@@ -76,8 +77,11 @@ std::optional<QString> AppIdResolver::resolve(pid_t pid, const QString& executab
     const QString cgroup = ProcessFiles::unifiedCgroup(pid);
     if (auto id = idFromSnapCgroup(cgroup))
         return id;
-    for (const QByteArray& argument : ProcessFiles::commandLine(pid))
-        process.arguments.append(QString::fromLocal8Bit(argument));
+    const QByteArray arguments = commandLine.endsWith('\0') ? commandLine.chopped(1) : commandLine;
+    if (!arguments.isEmpty()) {
+        for (const QByteArray& argument : arguments.split('\0'))
+            process.arguments.append(QString::fromLocal8Bit(argument));
+    }
     if (auto id = idFromUnit(process, cgroup))
         return id;
     if (auto id = idFromLaunchEnvironment(pid))

@@ -18,8 +18,10 @@ public:
     static QString ownId() { return QStringLiteral("com.tarnwick.Velmora"); }
 
     // nullopt for processes that belong to no application, and for ones that cannot be read.
-    // The executable is the one the caller read from /proc for this process.
-    std::optional<QString> resolve(pid_t pid, const QString& executable);
+    // The executable and the command line (NUL-separated) are the ones the caller read from
+    // /proc for this process.
+    std::optional<QString> resolve(pid_t pid, const QString& executable,
+                                   const QByteArray& commandLine);
 
     static std::optional<QString> idFromFlatpakInfo(const QByteArray& info);
     // "snap.<snap>.<app>-<uuid>.scope" or "snap.<snap>.<app>.service" names "<snap>_<app>".

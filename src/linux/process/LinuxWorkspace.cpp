@@ -10,6 +10,8 @@
 #include "x11/WindowActivator.h"
 #include "x11/XcbSession.h"
 
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -29,7 +31,12 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
     , m_resolver(m_index, ProcessFiles::executable(::getpid()))
     , m_programs(std::move(dataDirs))
     , m_exitWatcher([this](pid_t pid) { exited(pid); })
-    , m_execWatcher([this] { notifyLaunching(); })
+    , m_execWatcher([this] {
+        notifyLaunching();
+        // The new program is in place moments after its file was opened; a slow start later.
+        for (const int delay : {20, 250})
+            QTimer::singleShot(delay, this, &LinuxWorkspace::recheckAll);
+    })
     , m_pidfdSupported(ProcessExitWatcher::isSupported()) {
     if (!m_pidfdSupported)
         m_logger.log(QStringLiteral("[Velmora] pidfd is not available; ended applications are "
@@ -47,20 +54,35 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
 LinuxWorkspace::~LinuxWorkspace() = default;
 
 QList<RunningApplication> LinuxWorkspace::runningApplications() {
-    const std::vector<ProcessScanner::Entry> entries = m_scanner.scan();
+    QList<RunningApplication> ended;
+    // Without pidfds, endings are seen only in a listing.
+    if (!m_pidfdSupported || m_scanner.mayHaveNewProcesses()) {
+        if (!lookAtAll(ended))
+            return {};
+    } else {
+        recheckYoung(ended);
+    }
+    updateApplications();
+    // Before the caller sees the list, so a reused number is judged as the new process it is.
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
+    return m_applications;
+}
+
+bool LinuxWorkspace::lookAtAll(QList<RunningApplication>& ended) {
+    const std::vector<ProcessScanner::Entry>& entries = m_scanner.scan();
     if (entries.empty())
-        return {};
+        return false;
     const std::uint64_t scan = ++m_scanCount;
     const double now = ProcessFiles::secondsSinceBoot();
-    QList<RunningApplication> ended;
-    QList<RunningApplication> applications;
+    m_young.clear();
     for (const ProcessScanner::Entry& entry : entries) {
         Process& process = current(entry, ended);
         process.seenInScan = scan;
-        if (now < process.youngUntil)
-            recheckProgram(entry.pid, process, ended);
-        if (process.id)
-            applications.append(RunningApplication{entry.pid, process.id});
+        if (now >= process.youngUntil)
+            continue;
+        recheckProgram(entry.pid, process, ended);
+        m_young.push_back(entry.pid);
     }
     std::vector<pid_t> vanished;
     for (const auto& [pid, process] : m_processes) {
@@ -69,18 +91,64 @@ QList<RunningApplication> LinuxWorkspace::runningApplications() {
     }
     for (const pid_t pid : vanished)
         forget(pid, ended);
-    // Before the caller sees the list, so a reused number is judged as the new process it is.
+    return true;
+}
+
+void LinuxWorkspace::recheckYoung(QList<RunningApplication>& ended) {
+    const double now = ProcessFiles::secondsSinceBoot();
+    std::erase_if(m_young, [&](pid_t pid) {
+        const auto found = m_processes.find(pid);
+        if (found == m_processes.end() || now >= found->second.youngUntil)
+            return true;
+        recheckProgram(pid, found->second, ended);
+        return false;
+    });
+}
+
+void LinuxWorkspace::recheckAll() {
+    QList<RunningApplication> ended;
+    updateApplications();
+    const QList<RunningApplication> before = m_applications;
+    for (auto& [pid, process] : m_processes) {
+        if (process.own)
+            recheckProgram(pid, process, ended);
+    }
+    updateApplications();
     for (const RunningApplication& app : ended)
         notifyTerminated(app);
-    return applications;
+    if (m_applications != before)
+        notifyLaunching();
+}
+
+// In the order of their numbers, as a listing of /proc gives them.
+void LinuxWorkspace::updateApplications() {
+    if (!m_applicationsChanged)
+        return;
+    m_applicationsChanged = false;
+    m_applications.clear();
+    for (const auto& [pid, process] : m_processes) {
+        if (process.id)
+            m_applications.append(RunningApplication{pid, process.id});
+    }
+    std::sort(m_applications.begin(), m_applications.end(),
+              [](const RunningApplication& a, const RunningApplication& b) {
+                  return a.processIdentifier < b.processIdentifier;
+              });
 }
 
 void LinuxWorkspace::forceTerminate(const RunningApplication& app) {
     const pid_t pid = app.processIdentifier;
     if (!m_processes.count(pid) || pid == ::getpid())
         return;
+    // Its descendants started after it: older processes, and other users', are not read.
+    const std::uint64_t started = m_processes.at(pid).startTime;
     ProcessTreeKiller::killTree(
-        pid, [this, pid](int signalNumber) { return signal(pid, signalNumber); });
+        pid, [this, pid](int signalNumber) { return signal(pid, signalNumber); },
+        [this, started](pid_t candidate) {
+            const auto found = m_processes.find(candidate);
+            return found == m_processes.end() ||
+                   (found->second.own && found->second.startTime >= started);
+        });
 }
 
 void LinuxWorkspace::terminate(const RunningApplication& app) {
@@ -165,29 +233,50 @@ LinuxWorkspace::Process& LinuxWorkspace::current(const ProcessScanner::Entry& en
 
 LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
                                                 const std::optional<ProcessFiles::Stat>& stat) {
-    Process process{inode, stat ? stat->startTime : 0, {}, {}, std::nullopt, 0, 0};
+    Process process;
+    process.inode = inode;
+    process.startTime = stat ? stat->startTime : 0;
     if (!stat || stat->isKernelThread() || stat->hasEnded())
         return process;
     // Other users' programs are not the user's applications, and are not ours to stop.
     if (ProcessFiles::owner(pid) != ::getuid())
         return process;
+    process.own = true;
     process.youngUntil = stat->startSeconds() + youthSeconds;
-    process.executable = ProcessFiles::executable(pid);
-    process.commandLine = ProcessFiles::rawCommandLine(pid);
+    readProgram(pid, process, ProcessFiles::programKey(pid));
     identify(pid, process);
     return process;
 }
 
+void LinuxWorkspace::readProgram(pid_t pid, Process& process,
+                                 const std::optional<FileKey>& program) {
+    process.program = program;
+    process.executable = ProcessFiles::executable(pid);
+    process.commandLine = ProcessFiles::rawCommandLine(pid);
+    process.runsOthers = ProtectedPrograms::runsOthers(process.executable);
+}
+
 // A launcher that executes its real program keeps its application's ID; only a program that
-// belongs to another application makes a new one, and the old one ends here.
+// belongs to another application makes a new one, and the old one ends here. A program is
+// executed anew when its file changed; an interpreter's also when its arguments did.
 void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended) {
-    const QString executable = ProcessFiles::executable(pid);
-    const QByteArray commandLine = ProcessFiles::rawCommandLine(pid);
-    const bool unchanged = executable == process.executable && commandLine == process.commandLine;
-    if (executable.isEmpty() || (unchanged && !process.awaitingProgram))
+    const std::optional<FileKey> program = ProcessFiles::programKey(pid);
+    if (!program)
         return;
-    process.executable = executable;
-    process.commandLine = commandLine;
+    const bool sameFile = program == process.program;
+    if (sameFile && !process.runsOthers && !process.awaitingProgram)
+        return;
+    if (sameFile && !process.awaitingProgram &&
+        ProcessFiles::rawCommandLine(pid) == process.commandLine)
+        return;
+    Process read = process;
+    readProgram(pid, read, program);
+    if (read.executable.isEmpty())
+        return;
+    process.program = read.program;
+    process.executable = read.executable;
+    process.commandLine = read.commandLine;
+    process.runsOthers = read.runsOthers;
     const std::optional<QString> previous = process.id;
     identify(pid, process);
     // A child of this program caught before its exec is not this program.
@@ -204,6 +293,7 @@ void LinuxWorkspace::keepIdentity(pid_t pid, Process& process, const QString& id
     if (m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
         return;
     process.id = id;
+    m_applicationsChanged = true;
 }
 
 // A launcher's program is its application's from now on, wherever it is found next; the
@@ -224,11 +314,14 @@ void LinuxWorkspace::learnProgram(pid_t pid, const QString& id) {
 
 void LinuxWorkspace::identify(pid_t pid, Process& process) {
     m_exitWatcher.unwatch(pid);
-    process.id = byContents(pid, process, m_resolver.resolve(pid, process.executable));
+    const std::optional<QString> before = process.id;
+    process.id =
+        byContents(pid, process, m_resolver.resolve(pid, process.executable, process.commandLine));
     process.awaitingProgram = !process.id && ProtectedPrograms::isLoader(process.executable);
     // A process that cannot be watched any more has ended while it was being read.
     if (process.id && m_pidfdSupported && !m_exitWatcher.watch(pid, process.startTime))
         process.id.reset();
+    m_applicationsChanged = m_applicationsChanged || process.id != before;
 }
 
 std::optional<QString> LinuxWorkspace::byContents(pid_t pid, const Process& process,
@@ -248,8 +341,10 @@ void LinuxWorkspace::forget(pid_t pid, QList<RunningApplication>& ended) {
     const auto found = m_processes.find(pid);
     if (found == m_processes.end())
         return;
-    if (found->second.id)
+    if (found->second.id) {
         ended.append(RunningApplication{pid, found->second.id});
+        m_applicationsChanged = true;
+    }
     m_exitWatcher.unwatch(pid);
     m_processes.erase(found);
 }
@@ -261,19 +356,22 @@ void LinuxWorkspace::exited(pid_t pid) {
         notifyTerminated(app);
 }
 
+// A process that was known may have executed another program since.
 void LinuxWorkspace::activated(pid_t pid, const std::optional<QString>& windowId) {
     const auto stat = ProcessFiles::stat(pid);
     if (!stat)
         return;
+    QList<RunningApplication> ended;
     auto found = m_processes.find(pid);
-    if (found == m_processes.end() || found->second.startTime != stat->startTime) {
-        QList<RunningApplication> ended;
+    if (found != m_processes.end() && found->second.startTime == stat->startTime) {
+        recheckProgram(pid, found->second, ended);
+    } else {
         forget(pid, ended);
-        for (const RunningApplication& app : ended)
-            notifyTerminated(app);
         // Its directory entry is not known yet; the next look checks the start time.
         found = m_processes.insert_or_assign(pid, examine(pid, 0, stat)).first;
     }
+    for (const RunningApplication& app : ended)
+        notifyTerminated(app);
     notifyActivated(RunningApplication{pid, found->second.id ? found->second.id : windowId});
 }
 

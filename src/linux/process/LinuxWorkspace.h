@@ -3,6 +3,7 @@
 #include "ports/Workspace.h"
 #include "process/AppIdResolver.h"
 #include "process/ExecWatcher.h"
+#include "process/FileKey.h"
 #include "process/ProcessExitWatcher.h"
 #include "process/ProcessFiles.h"
 #include "process/ProcessScanner.h"
@@ -24,7 +25,8 @@ class XcbSession;
 // The user's applications on Linux: processes in /proc with a resolvable desktop-file ID, their
 // endings through pidfds, activations through the compositor's window list on Wayland or X11's
 // active window, and signals to stop them.
-// A process is read and resolved once; after that a look costs one directory entry.
+// A process is read and resolved once; after that a look costs one small read while no process
+// has started, and one directory entry per process when one has.
 class LinuxWorkspace : public QObject, public Workspace {
     Q_OBJECT
 
@@ -57,6 +59,9 @@ private:
     struct Process {
         std::uint64_t inode = 0;
         std::uint64_t startTime = 0;
+        // The file the process runs: a program executed anew is a different file or, for an
+        // interpreter, other arguments.
+        std::optional<FileKey> program;
         QString executable;
         QByteArray commandLine;
         std::optional<QString> id;
@@ -65,11 +70,20 @@ private:
         std::uint64_t seenInScan = 0;
         // Started through the loader, which had not mapped a known program yet.
         bool awaitingProgram = false;
+        bool runsOthers = false;
+        // The user's own process, which may execute another program at any time.
+        bool own = false;
     };
 
+    bool lookAtAll(QList<RunningApplication>& ended);
+    void recheckYoung(QList<RunningApplication>& ended);
+    // After a watched program was executed: an old process may be the one that became it.
+    void recheckAll();
+    void updateApplications();
     Process& current(const ProcessScanner::Entry& entry, QList<RunningApplication>& ended);
     Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
     void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
+    void readProgram(pid_t pid, Process& process, const std::optional<FileKey>& program);
     void identify(pid_t pid, Process& process);
     // The protected application the program's contents name, over what the resolver found.
     std::optional<QString> byContents(pid_t pid, const Process& process,
@@ -108,4 +122,7 @@ private:
     pid_t m_waylandActivePid = 0;
     std::unordered_map<pid_t, Process> m_processes;
     std::uint64_t m_scanCount = 0;
+    std::vector<pid_t> m_young;
+    QList<RunningApplication> m_applications;
+    bool m_applicationsChanged = true;
 };

@@ -1,6 +1,7 @@
 #include "process/ProcessFiles.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <limits.h>
@@ -36,18 +37,40 @@ double ProcessFiles::secondsSinceBoot() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// Read into the stack: this is the one file read for every new process.
 std::optional<ProcessFiles::Stat> ProcessFiles::stat(pid_t pid) {
-    return parseStat(read(procPath(pid, "stat"), 4096));
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    char buffer[1024];
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, buffer, sizeof buffer);
+    } while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got <= 0)
+        return std::nullopt;
+    return parseStat(QByteArrayView(buffer, got));
 }
 
-std::optional<ProcessFiles::Stat> ProcessFiles::parseStat(const QByteArray& contents) {
+std::optional<ProcessFiles::Stat> ProcessFiles::parseStat(QByteArrayView contents) {
     // The command name is in parentheses and may itself hold spaces and parentheses.
     const qsizetype close = contents.lastIndexOf(')');
-    if (close < 0)
+    if (close < 0 || close + 2 > contents.size())
         return std::nullopt;
-    const QList<QByteArray> fields = contents.mid(close + 2).split(' ');
     // state(3) ppid(4) ... flags(9) ... starttime(22), counted from the pid as 1.
-    if (fields.size() < 20 || fields[0].size() != 1)
+    QByteArrayView fields[20];
+    qsizetype count = 0;
+    for (qsizetype at = close + 2; at <= contents.size() && count < 20;) {
+        qsizetype end = contents.indexOf(' ', at);
+        if (end < 0)
+            end = contents.size();
+        fields[count++] = contents.sliced(at, end - at);
+        at = end + 1;
+    }
+    if (count < 20 || fields[0].size() != 1)
         return std::nullopt;
     bool parentOk = false;
     bool flagsOk = false;
@@ -56,7 +79,7 @@ std::optional<ProcessFiles::Stat> ProcessFiles::parseStat(const QByteArray& cont
     stat.state = fields[0][0];
     stat.parent = fields[1].toInt(&parentOk);
     stat.flags = fields[6].toUInt(&flagsOk);
-    stat.startTime = fields[19].toULongLong(&startOk);
+    stat.startTime = fields[19].trimmed().toULongLong(&startOk);
     if (!parentOk || !flagsOk || !startOk)
         return std::nullopt;
     return stat;
@@ -82,15 +105,14 @@ QString ProcessFiles::executable(pid_t pid) {
     return path;
 }
 
-QByteArray ProcessFiles::rawCommandLine(pid_t pid) {
-    return read(procPath(pid, "cmdline"), smallFileLimit);
+std::optional<FileKey> ProcessFiles::programKey(pid_t pid) {
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/exe", static_cast<int>(pid));
+    return FileKey::of(path);
 }
 
-QByteArrayList ProcessFiles::commandLine(pid_t pid) {
-    QByteArray contents = rawCommandLine(pid);
-    if (contents.endsWith('\0'))
-        contents.chop(1);
-    return contents.isEmpty() ? QByteArrayList() : contents.split('\0');
+QByteArray ProcessFiles::rawCommandLine(pid_t pid) {
+    return read(procPath(pid, "cmdline"), smallFileLimit);
 }
 
 QByteArray ProcessFiles::environment(pid_t pid) {
@@ -100,9 +122,15 @@ QByteArray ProcessFiles::environment(pid_t pid) {
 std::optional<QByteArray> ProcessFiles::variable(const QByteArray& environment,
                                                  const QByteArray& name) {
     const QByteArray prefix = name + '=';
-    for (const QByteArray& entry : environment.split('\0')) {
+    // Walked in place: a block holds hundreds of variables, and most processes have none of ours.
+    for (qsizetype at = 0; at < environment.size();) {
+        qsizetype end = environment.indexOf('\0', at);
+        if (end < 0)
+            end = environment.size();
+        const QByteArrayView entry(environment.constData() + at, end - at);
         if (entry.startsWith(prefix))
-            return entry.mid(prefix.size());
+            return entry.sliced(prefix.size()).toByteArray();
+        at = end + 1;
     }
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/FileKey.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
@@ -28,10 +30,11 @@ public:
     static std::optional<Stat> stat(pid_t pid);
     // The user the process runs as; nullopt when it is gone.
     static std::optional<uid_t> owner(pid_t pid);
-    static std::optional<Stat> parseStat(const QByteArray& contents);
+    static std::optional<Stat> parseStat(QByteArrayView contents);
     // The executable's path; empty for kernel threads and other users' processes.
     static QString executable(pid_t pid);
-    static QByteArrayList commandLine(pid_t pid);
+    // The executable file itself, without reading its path.
+    static std::optional<FileKey> programKey(pid_t pid);
     // The arguments as the kernel keeps them, NUL-separated.
     static QByteArray rawCommandLine(pid_t pid);
     // The clock process start times are counted on.

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <cstdint>
-#include <dirent.h>
+#include <optional>
 #include <sys/types.h>
 #include <vector>
 
@@ -14,6 +14,7 @@ public:
     struct Entry {
         pid_t pid = 0;
         std::uint64_t inode = 0;
+        bool operator==(const Entry&) const = default;
     };
 
     explicit ProcessScanner(QByteArray procPath = QByteArrayLiteral("/proc"));
@@ -21,10 +22,20 @@ public:
     ProcessScanner(const ProcessScanner&) = delete;
     ProcessScanner& operator=(const ProcessScanner&) = delete;
 
-    // Empty when /proc cannot be read.
-    std::vector<Entry> scan();
+    // In ascending order; empty when /proc cannot be read. Valid until the next scan.
+    const std::vector<Entry>& scan();
+    // Whether any process or thread was made since the last scan began: the kernel hands out
+    // numbers in turn, and the last one it gave is one small read away, where a listing costs
+    // a lookup for every process. True when that cannot be told.
+    bool mayHaveNewProcesses();
 
 private:
+    std::optional<pid_t> newestPid();
+
     QByteArray m_procPath;
-    DIR* m_dir = nullptr;
+    int m_dirFd = -1;
+    int m_loadFd = -1;
+    std::vector<char> m_buffer;
+    std::vector<Entry> m_entries;
+    std::optional<pid_t> m_newestAtScan;
 };

@@ -3,8 +3,8 @@
 #include "process/ProgramIdentity.h"
 
 #include <QFile>
+#include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,19 +23,34 @@ void ProgramIdentityCache::setHashedSizes(QSet<off_t> sizes) {
 }
 
 QString ProgramIdentityCache::identityOf(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    const std::optional<FileKey> key = FileKey::of(fd);
+    if (!key)
         return {};
-    const Key key{info.st_dev, info.st_ino, info.st_size,
-                  info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
-    const auto found = m_identities.constFind(key);
+    const auto found = m_identities.constFind(*key);
     if (found != m_identities.constEnd())
         return *found;
     if (m_identities.size() >= maximumIdentities)
         m_identities.clear();
-    const QString identity =
-        ProgramIdentity::of(fd, info.st_size, m_hashedSizes.contains(info.st_size));
-    m_identities.insert(key, identity);
+    const QString identity = ProgramIdentity::of(fd, key->size, m_hashedSizes.contains(key->size));
+    m_identities.insert(*key, identity);
+    return identity;
+}
+
+QString ProgramIdentityCache::identityOfProgram(pid_t pid) {
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/exe", static_cast<int>(pid));
+    if (const auto key = FileKey::of(path)) {
+        const auto found = m_identities.constFind(*key);
+        if (found != m_identities.constEnd())
+            return *found;
+    }
+    // Read through the open file, whose own key is what the answer is kept under: the process
+    // may have executed another program since.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const QString identity = identityOf(fd);
+    ::close(fd);
     return identity;
 }
 

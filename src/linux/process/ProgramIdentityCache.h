@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/FileKey.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -16,19 +18,10 @@ public:
     QString identityOf(int fd);
     // The same for a path; a FIFO or device there is not waited on.
     QString identityOfPath(const QString& path);
+    // The program a process runs, known without opening it when it was read before.
+    QString identityOfProgram(pid_t pid);
 
 private:
-    struct Key {
-        dev_t device;
-        ino_t inode;
-        off_t size;
-        std::int64_t modified;
-        bool operator==(const Key&) const = default;
-    };
-    friend size_t qHash(const Key& key, size_t seed) {
-        return qHashMulti(seed, key.device, key.inode, key.size, key.modified);
-    }
-
     QSet<off_t> m_hashedSizes;
-    QHash<Key, QString> m_identities;
+    QHash<FileKey, QString> m_identities;
 };

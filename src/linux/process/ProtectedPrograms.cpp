@@ -20,21 +20,6 @@ constexpr qsizetype maximumLauncherSize = 64 * 1024;
 constexpr qsizetype scriptArguments = 8;
 constexpr qsizetype maximumLearned = 16;
 
-// Programs that run what their arguments name: their own identity says nothing of the app.
-bool runsOthers(const QString& program) {
-    static const QStringList names{
-        QStringLiteral("perl"),    QStringLiteral("ruby"),   QStringLiteral("bash"),
-        QStringLiteral("sh"),      QStringLiteral("dash"),   QStringLiteral("zsh"),
-        QStringLiteral("node"),    QStringLiteral("nodejs"), QStringLiteral("gjs"),
-        QStringLiteral("java"),    QStringLiteral("php"),    QStringLiteral("env"),
-        QStringLiteral("flatpak"), QStringLiteral("snap"),   QStringLiteral("wine"),
-        QStringLiteral("mono"),    QStringLiteral("dotnet"), QStringLiteral("tclsh"),
-        QStringLiteral("wish"),    QStringLiteral("Rscript")};
-    const QString name = QFileInfo(program).fileName();
-    return name.startsWith(QLatin1String("python")) || name.startsWith(QLatin1String("lua")) ||
-           names.contains(name) || ProtectedPrograms::isLoader(program);
-}
-
 QByteArray procPath(pid_t pid, const QByteArray& file) {
     return QByteArray("/proc/") + QByteArray::number(pid) + '/' + file;
 }
@@ -80,7 +65,7 @@ QStringList execTargets(const QString& launcher) {
             if (words.at(i).startsWith(QLatin1Char('-')))
                 continue;
             const QString program = DesktopEntryIndex::canonicalProgram(words.at(i));
-            if (!program.isEmpty() && !runsOthers(program))
+            if (!program.isEmpty() && !ProtectedPrograms::runsOthers(program))
                 targets.append(program);
             break;
         }
@@ -97,6 +82,20 @@ bool ProtectedPrograms::isLoader(const QString& executable) {
     const QString name = QFileInfo(executable).fileName();
     return name.startsWith(QLatin1String("ld-linux")) || name.startsWith(QLatin1String("ld.so")) ||
            (name.startsWith(QLatin1String("ld-")) && name.contains(QLatin1String(".so")));
+}
+
+bool ProtectedPrograms::runsOthers(const QString& program) {
+    static const QStringList names{
+        QStringLiteral("perl"),    QStringLiteral("ruby"),   QStringLiteral("bash"),
+        QStringLiteral("sh"),      QStringLiteral("dash"),   QStringLiteral("zsh"),
+        QStringLiteral("node"),    QStringLiteral("nodejs"), QStringLiteral("gjs"),
+        QStringLiteral("java"),    QStringLiteral("php"),    QStringLiteral("env"),
+        QStringLiteral("flatpak"), QStringLiteral("snap"),   QStringLiteral("wine"),
+        QStringLiteral("mono"),    QStringLiteral("dotnet"), QStringLiteral("tclsh"),
+        QStringLiteral("wish"),    QStringLiteral("Rscript")};
+    const QString name = QFileInfo(program).fileName();
+    return name.startsWith(QLatin1String("python")) || name.startsWith(QLatin1String("lua")) ||
+           names.contains(name) || isLoader(program);
 }
 
 QStringList ProtectedPrograms::identitiesOf(const QString& id, const QString& path) {
@@ -137,12 +136,7 @@ std::optional<QString> ProtectedPrograms::match(pid_t pid, const QString& execut
     if (m_idsByIdentity.isEmpty())
         return std::nullopt;
     // Through the process's own link: the file that runs, even when removed or replaced since.
-    const int fd = ::open(procPath(pid, "exe").constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    const QString identity = m_cache.identityOf(fd);
-    ::close(fd);
-    if (auto id = owner(identity))
+    if (auto id = owner(m_cache.identityOfProgram(pid)))
         return id;
     if (isLoader(executable))
         return matchMapped(pid, executable);

@@ -29,6 +29,9 @@ public:
                                  const QByteArrayList& arguments);
     // Whether the process may yet load the program it runs (started through the loader).
     static bool isLoader(const QString& executable);
+    // Whether the program runs what its arguments name (an interpreter, the loader, a runner),
+    // so its own identity says nothing of the application.
+    static bool runsOthers(const QString& program);
     // A launcher of `id` became the program the process runs now: that program is `id`'s too.
     // True when it was not known before.
     bool learn(const QString& id, pid_t pid);
