@@ -171,6 +171,17 @@ private slots:
                  QByteArray("{not json"));
     }
 
+    // Decoded lists are kept for as long as their bytes stay; bytes written under the same key by
+    // anyone else are read anew.
+    void aListChangedInTheStoreIsReadAnew() {
+        store.values.insert(QStringLiteral("protectedApps"), threeAppsOneWithoutPath);
+        QCOMPARE(defaults->protectedApps().size(), 2);
+        store.values.insert(QStringLiteral("protectedApps"), QByteArray("[]"));
+        QVERIFY(defaults->protectedApps().isEmpty());
+        store.values.insert(QStringLiteral("protectedApps"), threeAppsOneWithoutPath);
+        QCOMPARE(defaults->protectedApps().size(), 2);
+    }
+
     void unreadableBytesStayWhenNoCopyCanBeMade() {
         store.values.insert(QStringLiteral("protectedDrives"), QByteArray("garbage"));
         store.failWrites = true;

@@ -85,22 +85,28 @@ QString Defaults::settingsFileKey() {
     return QStringLiteral("settingsFile");
 }
 
-template <typename Record> QList<Record> Defaults::readList(const QString& key) const {
+// Damage in the same bytes was noticed when they were first decoded.
+template <typename Record>
+QList<Record> Defaults::readList(const QString& key, std::optional<Decoded<Record>>& last) const {
     const auto bytes = m_store.bytes(key);
     if (!bytes)
         return {};
+    if (last && last->bytes == *bytes)
+        return last->records;
     auto decoded = decodeList<Record>(*bytes);
     if (!decoded) {
         noticeDamage(key, *bytes, 0);
+        last = Decoded<Record>{*bytes, {}};
         return {};
     }
     if (decoded->unreadable > 0)
         noticeDamage(key, *bytes, decoded->unreadable);
+    last = Decoded<Record>{*bytes, decoded->records};
     return std::move(decoded->records);
 }
 
 QList<ProtectedApp> Defaults::protectedApps() const {
-    return readList<ProtectedApp>(appsKey);
+    return readList<ProtectedApp>(appsKey, m_lastApps);
 }
 
 void Defaults::setProtectedApps(const QList<ProtectedApp>& apps) {
@@ -108,7 +114,7 @@ void Defaults::setProtectedApps(const QList<ProtectedApp>& apps) {
 }
 
 QList<ProtectedDrive> Defaults::protectedDrives() const {
-    return readList<ProtectedDrive>(drivesKey);
+    return readList<ProtectedDrive>(drivesKey, m_lastDrives);
 }
 
 void Defaults::setProtectedDrives(const QList<ProtectedDrive>& drives) {

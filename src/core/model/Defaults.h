@@ -7,12 +7,14 @@
 #include <QHash>
 #include <QList>
 #include <functional>
+#include <optional>
 
 class KeyValueStore;
 class Logger;
 
 // The persisted protection data and settings: four keys in the user's store, the lists and the
-// settings as JSON bytes, the onboarding flag as a boolean. Nothing is cached: every read decodes.
+// settings as JSON bytes, the onboarding flag as a boolean. Every read asks the store; a list is
+// decoded again only when its bytes changed, as the monitors read it at every turn.
 class Defaults {
 public:
     Defaults(KeyValueStore& store, Logger& logger);
@@ -44,7 +46,13 @@ private:
         int unreadableRecords = 0;
     };
 
-    template <typename Record> QList<Record> readList(const QString& key) const;
+    template <typename Record> struct Decoded {
+        QByteArray bytes;
+        QList<Record> records;
+    };
+
+    template <typename Record>
+    QList<Record> readList(const QString& key, std::optional<Decoded<Record>>& last) const;
     void noticeDamage(const QString& key, const QByteArray& bytes, int unreadableRecords) const;
     void write(const QString& key, const QByteArray& json, bool (*decodes)(const QByteArray&));
     bool keepUnreadable(const QString& key, bool (*decodes)(const QByteArray&));
@@ -54,4 +62,6 @@ private:
     DamageHandler m_onDamage;
     mutable QHash<QString, QByteArray> m_toldDamage;
     mutable QList<Damage> m_waitingDamage;
+    mutable std::optional<Decoded<ProtectedApp>> m_lastApps;
+    mutable std::optional<Decoded<ProtectedDrive>> m_lastDrives;
 };

@@ -36,24 +36,27 @@ void EnforcementService::handleDriveMounted(const ProtectedDrive& drive) {
 }
 
 // At most one overlay per unmount: for the first enabled app requiring the drive that runs and
-// has no other of its drives still there.
+// has no other of its drives still there. What runs is read once, and first: looking for drives
+// reads the mount table, and most protected apps are not running.
 void EnforcementService::handleDriveUnmounted(const ProtectedDrive& drive) {
+    const QSet<QString> running = runningIds();
     for (const ProtectedApp& app : m_deps.apps.apps()) {
         if (!app.isEnabled || !app.requiredDriveIDs().contains(drive.id))
             continue;
-        if (m_deps.driveMonitor.isRequiredDriveAvailable(app))
+        if (!running.contains(app.bundleIdentifier))
             continue;
-        if (!isRunning(app.bundleIdentifier))
+        if (m_deps.driveMonitor.isRequiredDriveAvailable(app))
             continue;
         m_deps.overlays.showDriveRequired(app);
         return;
     }
 }
 
-bool EnforcementService::isRunning(const QString& bundleIdentifier) const {
+QSet<QString> EnforcementService::runningIds() const {
+    QSet<QString> ids;
     for (const RunningApplication& running : m_deps.workspace.runningApplications()) {
-        if (running.bundleIdentifier == bundleIdentifier)
-            return true;
+        if (running.bundleIdentifier)
+            ids.insert(*running.bundleIdentifier);
     }
-    return false;
+    return ids;
 }

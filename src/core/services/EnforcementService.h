@@ -4,6 +4,7 @@
 #include "model/ProtectedDrive.h"
 
 #include <QObject>
+#include <QSet>
 
 class DriveMonitorService;
 class OverlayWindowService;
@@ -34,7 +35,7 @@ public:
     void handleDriveUnmounted(const ProtectedDrive& drive);
 
 private:
-    bool isRunning(const QString& bundleIdentifier) const;
+    QSet<QString> runningIds() const;
 
     Dependencies m_deps;
 };
