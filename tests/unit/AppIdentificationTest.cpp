@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -148,6 +150,41 @@ private slots:
         QVERIFY(scanner.mayHaveNewProcesses());
         scanner.scan();
         QVERIFY(scanner.mayHaveNewProcesses());
+        QCOMPARE(scanner.newSinceLastLook(), std::nullopt);
+    }
+
+    // New processes are found by trying the numbers handed out since the last look: this
+    // process's is one, its thread's is none, and numbers that wrapped or are too many for
+    // trying to pay need a listing.
+    void scannerTriesTheNumbersHandedOutSince() {
+        QTemporaryDir proc;
+        const pid_t self = ::getpid();
+        QVERIFY(QDir(proc.path()).mkdir(QString::number(self)));
+        const auto setNewest = [&](pid_t newest) {
+            QFile loadavg(proc.filePath(QStringLiteral("loadavg")));
+            QVERIFY(loadavg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            loadavg.write("0.20 0.18 0.12 1/80 " + QByteArray::number(newest) + '\n');
+        };
+        pid_t thread = 0;
+        std::thread helper([&] { thread = static_cast<pid_t>(::gettid()); });
+        helper.join();
+        setNewest(self - 1);
+        ProcessScanner scanner(QFile::encodeName(proc.path()));
+        scanner.scan();
+        QCOMPARE(scanner.newSinceLastLook()->size(), std::size_t(0));
+        setNewest(self);
+        const auto found = scanner.newSinceLastLook();
+        QVERIFY(found && found->size() == 1 && found->front().pid == self);
+        QCOMPARE(scanner.newSinceLastLook()->size(), std::size_t(0));
+        if (thread > self && thread - self < 64) {
+            setNewest(thread);
+            QCOMPARE(scanner.newSinceLastLook()->size(), std::size_t(0));
+        }
+        setNewest(self - 1);
+        QCOMPARE(scanner.newSinceLastLook(), std::nullopt);
+        scanner.scan();
+        setNewest(self + 1000);
+        QCOMPARE(scanner.newSinceLastLook(), std::nullopt);
     }
 
     void indexPrefersEarlierFoldersAndMatchesArguments() {

@@ -20,6 +20,9 @@ namespace {
 // A launcher forks and then executes the program; a process caught in between is looked at
 // again while it is this young (in seconds), until it runs what it will run.
 constexpr double youthSeconds = 1.0;
+// The longest a process that ended unwatched stays listed, and the longest a process whose
+// number was missed goes unseen.
+constexpr double listingSeconds = 1.0;
 
 } // namespace
 
@@ -53,14 +56,21 @@ LinuxWorkspace::LinuxWorkspace(Logger& logger, QStringList dataDirs, QByteArray 
 
 LinuxWorkspace::~LinuxWorkspace() = default;
 
+// Without pidfds, endings are seen only in a listing. With them, new processes are found by
+// their numbers, and a listing once a second drops the ones that ended unwatched.
 QList<RunningApplication> LinuxWorkspace::runningApplications() {
     QList<RunningApplication> ended;
-    // Without pidfds, endings are seen only in a listing.
-    if (!m_pidfdSupported || m_scanner.mayHaveNewProcesses()) {
-        if (!lookAtAll(ended))
-            return {};
-    } else {
+    const double now = ProcessFiles::secondsSinceBoot();
+    std::optional<std::vector<ProcessScanner::Entry>> fresh;
+    if (m_pidfdSupported && now < m_lastListing + listingSeconds)
+        fresh = m_scanner.newSinceLastLook();
+    else if (m_pidfdSupported && !m_scanner.mayHaveNewProcesses())
+        fresh.emplace();
+    if (fresh) {
         recheckYoung(ended);
+        lookAtNew(*fresh, ended);
+    } else if (!lookAtAll(ended)) {
+        return {};
     }
     updateApplications();
     // Before the caller sees the list, so a reused number is judged as the new process it is.
@@ -70,6 +80,7 @@ QList<RunningApplication> LinuxWorkspace::runningApplications() {
 }
 
 bool LinuxWorkspace::lookAtAll(QList<RunningApplication>& ended) {
+    m_lastListing = ProcessFiles::secondsSinceBoot();
     const std::vector<ProcessScanner::Entry>& entries = m_scanner.scan();
     if (entries.empty())
         return false;
@@ -92,6 +103,20 @@ bool LinuxWorkspace::lookAtAll(QList<RunningApplication>& ended) {
     for (const pid_t pid : vanished)
         forget(pid, ended);
     return true;
+}
+
+void LinuxWorkspace::lookAtNew(const std::vector<ProcessScanner::Entry>& entries,
+                               QList<RunningApplication>& ended) {
+    const double now = ProcessFiles::secondsSinceBoot();
+    for (const ProcessScanner::Entry& entry : entries) {
+        Process& process = current(entry, ended);
+        process.seenInScan = m_scanCount;
+        if (now >= process.youngUntil)
+            continue;
+        recheckProgram(entry.pid, process, ended);
+        if (std::find(m_young.begin(), m_young.end(), entry.pid) == m_young.end())
+            m_young.push_back(entry.pid);
+    }
 }
 
 void LinuxWorkspace::recheckYoung(QList<RunningApplication>& ended) {
@@ -250,10 +275,12 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
 
 void LinuxWorkspace::readProgram(pid_t pid, Process& process,
                                  const std::optional<FileKey>& program) {
-    process.program = program;
     process.executable = ProcessFiles::executable(pid);
     process.commandLine = ProcessFiles::rawCommandLine(pid);
     process.runsOthers = ProtectedPrograms::runsOthers(process.executable);
+    // Midway through an exec the new program is in place before its arguments and environment
+    // are: such a process is read again at the next look.
+    process.program = process.commandLine.isEmpty() ? std::nullopt : program;
 }
 
 // A launcher that executes its real program keeps its application's ID; only a program that

@@ -76,6 +76,8 @@ private:
     };
 
     bool lookAtAll(QList<RunningApplication>& ended);
+    void lookAtNew(const std::vector<ProcessScanner::Entry>& entries,
+                   QList<RunningApplication>& ended);
     void recheckYoung(QList<RunningApplication>& ended);
     // After a watched program was executed: an old process may be the one that became it.
     void recheckAll();
@@ -123,6 +125,7 @@ private:
     std::unordered_map<pid_t, Process> m_processes;
     std::uint64_t m_scanCount = 0;
     std::vector<pid_t> m_young;
+    double m_lastListing = 0;
     QList<RunningApplication> m_applications;
     bool m_applicationsChanged = true;
 };

@@ -4,12 +4,16 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::size_t listingBufferSize = 64 * 1024;
+// Trying a number costs about what listing 20 processes does.
+constexpr pid_t maximumTriedNumbers = 64;
+constexpr int unsettledTries = 5;
 
 // Process folders are named by digits only; everything else in /proc is skipped.
 pid_t pidFromName(const char* name) {
@@ -52,6 +56,7 @@ const std::vector<ProcessScanner::Entry>& ProcessScanner::scan() {
         return m_entries;
     // Before listing: a process made while the listing runs is news to the next scan.
     m_newestAtScan = newestPid();
+    m_unsettled.clear();
     m_buffer.resize(listingBufferSize);
     for (;;) {
         const long got = ::syscall(SYS_getdents64, m_dirFd, m_buffer.data(), m_buffer.size());
@@ -93,4 +98,37 @@ std::optional<pid_t> ProcessScanner::newestPid() {
     if (pid <= 0)
         return std::nullopt;
     return pid;
+}
+
+std::optional<std::vector<ProcessScanner::Entry>> ProcessScanner::newSinceLastLook() {
+    const std::optional<pid_t> newest = newestPid();
+    if (!newest || !m_newestAtScan || *newest < *m_newestAtScan ||
+        *newest - *m_newestAtScan > maximumTriedNumbers)
+        return std::nullopt;
+    std::vector<Entry> found;
+    const std::vector<Unsettled> earlier = std::move(m_unsettled);
+    m_unsettled.clear();
+    for (const Unsettled& number : earlier)
+        tryNumber(number.pid, number.triesLeft - 1, found);
+    for (pid_t pid = *m_newestAtScan + 1; pid <= *newest; ++pid)
+        tryNumber(pid, unsettledTries, found);
+    m_newestAtScan = newest;
+    return found;
+}
+
+// Only a process's leader has a pidfd: for a thread, and for a process still being made, the
+// kernel refuses one.
+void ProcessScanner::tryNumber(pid_t pid, int triesLeft, std::vector<Entry>& found) {
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd < 0) {
+        if (triesLeft > 0)
+            m_unsettled.push_back(Unsettled{pid, triesLeft});
+        return;
+    }
+    ::close(pidfd);
+    const QByteArray path = m_procPath + '/' + QByteArray::number(pid);
+    struct statx info {};
+    if (::statx(AT_FDCWD, path.constData(), AT_STATX_DONT_SYNC, STATX_INO, &info) != 0)
+        return;
+    found.push_back(Entry{pid, info.stx_ino});
 }

@@ -28,9 +28,21 @@ public:
     // numbers in turn, and the last one it gave is one small read away, where a listing costs
     // a lookup for every process. True when that cannot be told.
     bool mayHaveNewProcesses();
+    // The processes made since the last scan or look, found by trying each number handed out
+    // since (a thread's number is no process); empty when none was. Numbers not yet or no
+    // longer a process are tried again at the next few looks, as a process is visible only once
+    // its making is complete. Nullopt when only a listing can tell: the numbers wrapped, they
+    // cannot be read, or so many were handed out that a listing is cheaper.
+    std::optional<std::vector<Entry>> newSinceLastLook();
 
 private:
+    struct Unsettled {
+        pid_t pid = 0;
+        int triesLeft = 0;
+    };
+
     std::optional<pid_t> newestPid();
+    void tryNumber(pid_t pid, int triesLeft, std::vector<Entry>& found);
 
     QByteArray m_procPath;
     int m_dirFd = -1;
@@ -38,4 +50,5 @@ private:
     std::vector<char> m_buffer;
     std::vector<Entry> m_entries;
     std::optional<pid_t> m_newestAtScan;
+    std::vector<Unsettled> m_unsettled;
 };
