@@ -47,17 +47,27 @@ pid_t spawn(const QStringList& command, const QList<QByteArray>& environment = {
     ::_exit(127);
 }
 
-// The stand-in application with a window; returns the window's id.
-xcb_window_t showWindow(QProcess& process, const QByteArray& display) {
+// Starts the stand-in application with a window, or a command that becomes it.
+void startWithWindow(QProcess& process, const QByteArray& display,
+                     const QStringList& command = {InstalledTestApp::program(),
+                                                   QStringLiteral("--window")}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
     process.setProcessEnvironment(environment);
-    process.start(InstalledTestApp::program(), {QStringLiteral("--window")});
-    if (!process.waitForStarted(deadlineMs))
-        return 0;
+    process.start(command.first(), command.mid(1));
+    process.waitForStarted(deadlineMs);
+}
+
+// The id of the window the stand-in reports it shows.
+xcb_window_t windowOf(QProcess& process) {
     while (!process.canReadLine() && process.waitForReadyRead(deadlineMs)) {
     }
     return process.readLine().trimmed().toUInt();
+}
+
+xcb_window_t showWindow(QProcess& process, const QByteArray& display) {
+    startWithWindow(process, display);
+    return windowOf(process);
 }
 
 // Sets window-valued properties on the root window, as a window manager does.
@@ -372,6 +382,47 @@ private slots:
             process->kill();
             process->waitForFinished(deadlineMs);
         }
+    }
+
+    // A shell older than a second that becomes a copy of a protected program opens no watched
+    // file; its window coming to the front has it looked at again.
+    void anActivatedProcessIsLookedAtAgain() {
+        XvfbServer server;
+        if (!server.start())
+            QSKIP(qPrintable(server.error()));
+        const QString copy = m_app->path(QStringLiteral("copy"));
+        QVERIFY(QFile::copy(InstalledTestApp::program(), copy));
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);
+        LinuxWorkspace workspace(m_logger, DesktopEntryIndex::defaultDataDirs(), server.display());
+        workspace.recognisePrograms({{InstalledTestApp::mainId(),
+                                      workspace.programIdentities(InstalledTestApp::mainId(),
+                                                                  InstalledTestApp::program())}});
+        QList<RunningApplication> activated;
+        workspace.setActivationHandler(
+            [&](const RunningApplication& app) { activated.append(app); });
+
+        QProcess shell;
+        const auto isSeen = [&] {
+            for (const RunningApplication& app : workspace.runningApplications()) {
+                if (app.processIdentifier == shell.processId())
+                    return true;
+            }
+            return false;
+        };
+        startWithWindow(shell, server.display(),
+                        {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                         QStringLiteral("sleep 1.2; exec \"%1\" --window").arg(copy)});
+        QVERIFY(!isSeen());
+        const xcb_window_t window = windowOf(shell);
+        QVERIFY(window != 0);
+        QVERIFY(!isSeen());
+        RootWindow(server.display()).set("_NET_ACTIVE_WINDOW", window);
+        const RunningApplication app{static_cast<std::int32_t>(shell.processId()),
+                                     InstalledTestApp::mainId()};
+        QTRY_COMPARE_WITH_TIMEOUT(activated, QList<RunningApplication>{app}, deadlineMs);
+        QVERIFY(isSeen());
+        shell.kill();
+        shell.waitForFinished(deadlineMs);
     }
 };
 
