@@ -4,9 +4,9 @@
 #include "ports/Logger.h"
 #include "services/LanguageManager.h"
 #include "theme/ViewLoader.h"
+#include "theme/WindowPlacement.h"
 
 #include <QQuickItem>
-#include <QScreen>
 
 namespace {
 
@@ -43,9 +43,7 @@ AboutWindow::~AboutWindow() {
 void AboutWindow::present() {
     if (!m_wasShown) {
         m_wasShown = true;
-        if (QScreen* screen = m_window->screen())
-            m_window->setPosition(screen->availableGeometry().center() -
-                                  QPoint(windowSize().width() / 2, windowSize().height() / 2));
+        WindowPlacement::centre(*m_window, m_window->screen(), windowSize());
     }
     m_window->show();
     m_window->raise();

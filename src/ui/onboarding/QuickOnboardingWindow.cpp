@@ -5,13 +5,13 @@
 #include "services/LanguageManager.h"
 #include "theme/ThemeModule.h"
 #include "theme/ViewLoader.h"
+#include "theme/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QScreen>
 
 namespace {
 
@@ -60,9 +60,7 @@ QuickOnboardingWindow::QuickOnboardingWindow(OnboardingViewModel& model, Languag
     }
     view->setSize(contentSize);
     view.release()->setParent(window);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        window->setPosition(screen->availableGeometry().center() -
-                            QPoint(contentSize.width() / 2, contentSize.height() / 2));
+    WindowPlacement::centre(*window, QGuiApplication::primaryScreen(), contentSize);
 }
 
 QuickOnboardingWindow::~QuickOnboardingWindow() {

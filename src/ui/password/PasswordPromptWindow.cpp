@@ -4,12 +4,12 @@
 #include "services/LanguageManager.h"
 #include "theme/ThemeModule.h"
 #include "theme/ViewLoader.h"
+#include "theme/WindowPlacement.h"
 
 #include <QEvent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QScreen>
 
 namespace {
 
@@ -66,9 +66,7 @@ void PasswordPromptWindow::follow() {
         make();
     if (m_window->isVisible())
         return;
-    if (QScreen* screen = m_window->screen())
-        m_window->setPosition(screen->availableGeometry().center() -
-                              QPoint(windowSize().width() / 2, windowSize().height() / 2));
+    WindowPlacement::centre(*m_window, m_window->screen(), windowSize());
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
