@@ -273,14 +273,19 @@ LinuxWorkspace::Process LinuxWorkspace::examine(pid_t pid, std::uint64_t inode,
     return process;
 }
 
-void LinuxWorkspace::readProgram(pid_t pid, Process& process,
+// Nothing is changed when the program cannot be read: the process ended or is not ours.
+bool LinuxWorkspace::readProgram(pid_t pid, Process& process,
                                  const std::optional<FileKey>& program) {
-    process.executable = ProcessFiles::executable(pid);
+    QString executable = ProcessFiles::executable(pid);
+    if (executable.isEmpty())
+        return false;
+    process.executable = std::move(executable);
     process.commandLine = ProcessFiles::rawCommandLine(pid);
     process.runsOthers = ProtectedPrograms::runsOthers(process.executable);
     // Midway through an exec the new program is in place before its arguments and environment
     // are: such a process is read again at the next look.
     process.program = process.commandLine.isEmpty() ? std::nullopt : program;
+    return true;
 }
 
 // A launcher that executes its real program keeps its application's ID; only a program that
@@ -296,14 +301,8 @@ void LinuxWorkspace::recheckProgram(pid_t pid, Process& process, QList<RunningAp
     if (sameFile && !process.awaitingProgram &&
         ProcessFiles::rawCommandLine(pid) == process.commandLine)
         return;
-    Process read = process;
-    readProgram(pid, read, program);
-    if (read.executable.isEmpty())
+    if (!readProgram(pid, process, program))
         return;
-    process.program = read.program;
-    process.executable = read.executable;
-    process.commandLine = read.commandLine;
-    process.runsOthers = read.runsOthers;
     const std::optional<QString> previous = process.id;
     identify(pid, process);
     // A child of this program caught before its exec is not this program.

@@ -85,7 +85,7 @@ private:
     Process& current(const ProcessScanner::Entry& entry, QList<RunningApplication>& ended);
     Process examine(pid_t pid, std::uint64_t inode, const std::optional<ProcessFiles::Stat>& stat);
     void recheckProgram(pid_t pid, Process& process, QList<RunningApplication>& ended);
-    void readProgram(pid_t pid, Process& process, const std::optional<FileKey>& program);
+    bool readProgram(pid_t pid, Process& process, const std::optional<FileKey>& program);
     void identify(pid_t pid, Process& process);
     // The protected application the program's contents name, over what the resolver found.
     std::optional<QString> byContents(pid_t pid, const Process& process,
