@@ -117,6 +117,15 @@ struct Environment {
     }
 };
 
+// In the private session, its output dropped; false when it did not start.
+bool startQuietly(QProcess& process, const Environment& environment, const QString& program) {
+    process.setProcessEnvironment(environment.variables());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, QStringList());
+    return process.waitForStarted();
+}
+
 // The settings of a user who protects this many applications, written as the program would.
 void protectMany(const QString& configHome, int count) {
     CapturingLogger logger;
@@ -138,11 +147,8 @@ void protectMany(const QString& configHome, int count) {
 void startFigures(Environment& environment, int apps) {
     protectMany(environment.home.filePath(QStringLiteral("config")), apps);
     QProcess velmora;
-    velmora.setProcessEnvironment(environment.variables());
-    velmora.setStandardOutputFile(QProcess::nullDevice());
-    velmora.setStandardErrorFile(QProcess::nullDevice());
-    velmora.start(QStringLiteral(VELMORA_BINARY), QStringList());
-    velmora.waitForStarted();
+    startQuietly(velmora, environment, QStringLiteral(VELMORA_BINARY));
+    // The highest sum seen: a thread that ended takes its time with it.
     double cpu = 0;
     for (int second = 0; second < 30; ++second) {
         QThread::sleep(1);
@@ -227,11 +233,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         QProcess velmora;
-        velmora.setProcessEnvironment(environment.variables());
-        velmora.setStandardOutputFile(QProcess::nullDevice());
-        velmora.setStandardErrorFile(QProcess::nullDevice());
-        velmora.start(QStringLiteral(VELMORA_BINARY), QStringList());
-        velmora.waitForStarted();
+        startQuietly(velmora, environment, QStringLiteral(VELMORA_BINARY));
         idleFigures(QStringLiteral("velmora"), velmora);
         std::printf("velmora    first panel open %.1f ms\n", firstPanelOpen(environment));
         QThread::sleep(2);
@@ -252,11 +254,7 @@ int main(int argc, char** argv) {
         if (!environment.start())
             return 1;
         QProcess program;
-        program.setProcessEnvironment(environment.variables());
-        program.setStandardOutputFile(QProcess::nullDevice());
-        program.setStandardErrorFile(QProcess::nullDevice());
-        program.start(other, QStringList());
-        if (!program.waitForStarted()) {
+        if (!startQuietly(program, environment, other)) {
             std::fprintf(stderr, "%s did not start\n", qPrintable(other));
             return 1;
         }
