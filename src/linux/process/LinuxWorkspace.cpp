@@ -85,16 +85,8 @@ bool LinuxWorkspace::lookAtAll(QList<RunningApplication>& ended) {
     if (entries.empty())
         return false;
     const std::uint64_t scan = ++m_scanCount;
-    const double now = ProcessFiles::secondsSinceBoot();
     m_young.clear();
-    for (const ProcessScanner::Entry& entry : entries) {
-        Process& process = current(entry, ended);
-        process.seenInScan = scan;
-        if (now >= process.youngUntil)
-            continue;
-        recheckProgram(entry.pid, process, ended);
-        m_young.push_back(entry.pid);
-    }
+    lookAtNew(entries, ended);
     std::vector<pid_t> vanished;
     for (const auto& [pid, process] : m_processes) {
         if (process.seenInScan != scan)
@@ -105,6 +97,7 @@ bool LinuxWorkspace::lookAtAll(QList<RunningApplication>& ended) {
     return true;
 }
 
+// Marked as seen in the current listing; the young are looked at again at the next looks.
 void LinuxWorkspace::lookAtNew(const std::vector<ProcessScanner::Entry>& entries,
                                QList<RunningApplication>& ended) {
     const double now = ProcessFiles::secondsSinceBoot();
