@@ -21,7 +21,7 @@ build_packages=(
     cmake ninja-build g++ pkg-config ccache lld
     qt6-base-dev qt6-declarative-dev qt6-svg-dev libblkid-dev libxcb1-dev libx11-dev
     libxcb-keysyms1-dev libxcb-xtest0-dev libwayland-dev wayland-protocols librsvg2-bin
-    libpolkit-agent-1-dev
+    libpolkit-agent-1-dev plasma-wayland-protocols
 )
 
 # The Debian package: dpkg-shlibdeps finds the libraries it depends on.

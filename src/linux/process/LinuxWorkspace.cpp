@@ -5,6 +5,7 @@
 #include "sway/SwayIpc.h"
 #include "sway/SwayTree.h"
 #include "wayland/ForeignToplevelWatcher.h"
+#include "wayland/PlasmaWindowWatcher.h"
 #include "wayland/WaylandConnection.h"
 #include "x11/ActiveWindowWatcher.h"
 #include "x11/WindowActivator.h"
@@ -176,10 +177,14 @@ void LinuxWorkspace::terminate(const RunningApplication& app) {
 bool LinuxWorkspace::activate(const RunningApplication& app) {
     if (m_activator && m_activator->activate(app.processIdentifier))
         return true;
-    // A Wayland window is found by its application, as the compositor names no processes.
-    return m_toplevels && app.bundleIdentifier &&
-           m_toplevels->activate([this, &app](const QString& appId) {
-               return m_index.idForWindowClass(appId) == app.bundleIdentifier;
+    // A Wayland window is found by its process where the compositor names it, else by its
+    // application.
+    return m_toplevels &&
+           m_toplevels->activate([this, &app](const ToplevelWatcher::Window& window) {
+               if (window.pid > 0)
+                   return window.pid == app.processIdentifier;
+               return app.bundleIdentifier &&
+                      m_index.idForWindowClass(window.appId) == app.bundleIdentifier;
            });
 }
 
@@ -394,20 +399,25 @@ void LinuxWorkspace::activated(pid_t pid, const std::optional<QString>& windowId
     notifyActivated(RunningApplication{pid, found->second.id ? found->second.id : windowId});
 }
 
-void LinuxWorkspace::toplevelActivated(const std::optional<QString>& appId) {
-    if (!appId) {
+void LinuxWorkspace::toplevelActivated(const std::optional<ToplevelWatcher::Window>& window) {
+    if (!window) {
         m_waylandActivePid = 0;
         return;
     }
-    const std::optional<QString> id = m_index.idForWindowClass(*appId);
+    const std::optional<QString> id = m_index.idForWindowClass(window->appId);
+    if (window->pid > 0) {
+        waylandActivated(window->pid, id);
+        return;
+    }
     if (!m_sway) {
         waylandActivated(id ? newestProcessOf(*id) : 0, id);
         return;
     }
     // The tree is read when the answer comes; a window focused meanwhile has its own activation.
-    m_sway->send(SwayIpc::Message::getTree, {}, [this, appId, id](const QJsonDocument& tree) {
-        waylandActivated(SwayTree::focusedPid(tree, *appId), id);
-    });
+    m_sway->send(SwayIpc::Message::getTree, {},
+                 [this, appId = window->appId, id](const QJsonDocument& tree) {
+                     waylandActivated(SwayTree::focusedPid(tree, appId), id);
+                 });
 }
 
 // Switching between windows of one process is not a new activation.
@@ -466,17 +476,21 @@ void LinuxWorkspace::connectWayland(const QByteArray& display, const QString& sw
     m_wayland = WaylandConnection::open(display);
     if (!m_wayland)
         return;
-    m_toplevels = ForeignToplevelWatcher::create(
-        *m_wayland, [this](const std::optional<QString>& appId) { toplevelActivated(appId); });
+    auto onActivated = [this](const std::optional<ToplevelWatcher::Window>& window) {
+        toplevelActivated(window);
+    };
+    m_toplevels = PlasmaWindowWatcher::create(*m_wayland, onActivated);
+    if (!m_toplevels)
+        m_toplevels = ForeignToplevelWatcher::create(*m_wayland, onActivated);
     if (!m_toplevels) {
         m_wayland.reset();
         m_logger.log(QStringLiteral("[Velmora] The Wayland compositor does not share its window "
                                     "list; activations of Wayland windows will not be seen"));
         return;
     }
-    connect(m_toplevels.get(), &ForeignToplevelWatcher::stopped, this,
-            &LinuxWorkspace::toplevelsStopped);
-    // Only sway names the process behind a window; elsewhere the application's newest one is it.
+    connect(m_toplevels.get(), &ToplevelWatcher::stopped, this, &LinuxWorkspace::toplevelsStopped);
+    // KWin's list names the process behind each window. Of the rest only sway does, through its
+    // IPC; elsewhere the application's newest process is taken for it.
     m_sway = SwayIpc::connectTo(swaySocket);
     if (m_sway)
         connect(m_sway.get(), &SwayIpc::disconnected, this,

@@ -8,6 +8,7 @@
 #include "process/ProcessFiles.h"
 #include "process/ProcessScanner.h"
 #include "process/ProtectedPrograms.h"
+#include "wayland/ToplevelWatcher.h"
 #include "xdg/DesktopEntryIndex.h"
 
 #include <QObject>
@@ -15,7 +16,6 @@
 #include <unordered_map>
 
 class ActiveWindowWatcher;
-class ForeignToplevelWatcher;
 class Logger;
 class SwayIpc;
 class WaylandConnection;
@@ -96,7 +96,7 @@ private:
     void exited(pid_t pid);
     // `windowId` names the application when the process itself belongs to none.
     void activated(pid_t pid, const std::optional<QString>& windowId = std::nullopt);
-    void toplevelActivated(const std::optional<QString>& appId);
+    void toplevelActivated(const std::optional<ToplevelWatcher::Window>& window);
     void waylandActivated(pid_t pid, const std::optional<QString>& id);
     pid_t newestProcessOf(const QString& id) const;
     void connectWayland(const QByteArray& display, const QString& swaySocket);
@@ -119,7 +119,7 @@ private:
     std::unique_ptr<ActiveWindowWatcher> m_activeWindows;
     std::unique_ptr<WindowActivator> m_activator;
     std::unique_ptr<WaylandConnection> m_wayland;
-    std::unique_ptr<ForeignToplevelWatcher> m_toplevels;
+    std::unique_ptr<ToplevelWatcher> m_toplevels;
     std::unique_ptr<SwayIpc> m_sway;
     pid_t m_waylandActivePid = 0;
     std::unordered_map<pid_t, Process> m_processes;

@@ -30,9 +30,9 @@ ForeignToplevelWatcher::create(WaylandConnection& connection, ActivationHandler 
 ForeignToplevelWatcher::ForeignToplevelWatcher(WaylandConnection& connection,
                                                zwlr_foreign_toplevel_manager_v1* manager,
                                                ActivationHandler onActivated)
-    : m_connection(connection)
-    , m_manager(manager)
-    , m_onActivated(std::move(onActivated)) {
+    : ToplevelWatcher(std::move(onActivated))
+    , m_connection(connection)
+    , m_manager(manager) {
     static const zwlr_foreign_toplevel_manager_v1_listener listener = {
         &ForeignToplevelWatcher::onToplevel, &ForeignToplevelWatcher::onFinished};
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &listener, this);
@@ -52,9 +52,11 @@ ForeignToplevelWatcher::~ForeignToplevelWatcher() {
     m_connection.flush();
 }
 
-bool ForeignToplevelWatcher::activate(const std::function<bool(const QString&)>& matches) {
-    const auto found = std::find_if(m_toplevels.begin(), m_toplevels.end(),
-                                    [&](const auto& toplevel) { return matches(toplevel->appId); });
+bool ForeignToplevelWatcher::activate(const WindowFilter& matches) {
+    const std::uint64_t serial = find(matches);
+    const auto found =
+        std::find_if(m_toplevels.begin(), m_toplevels.end(),
+                     [&](const auto& toplevel) { return toplevel->serial == serial; });
     wl_seat* const target = found == m_toplevels.end() ? nullptr : seat();
     if (!target)
         return false;
@@ -85,25 +87,20 @@ void ForeignToplevelWatcher::added(zwlr_foreign_toplevel_handle_v1* handle) {
     auto toplevel = std::make_unique<Toplevel>();
     toplevel->watcher = this;
     toplevel->handle = handle;
-    toplevel->serial = ++m_serials;
+    toplevel->serial = newSerial();
     zwlr_foreign_toplevel_handle_v1_add_listener(handle, &listener, toplevel.get());
     m_toplevels.push_back(std::move(toplevel));
 }
 
-// Changes apply together at `done`; a focus change touches two windows, each with its own `done`
-// in the same burst, so the activated window is judged once the burst has been read.
+// Changes apply together at `done`.
 void ForeignToplevelWatcher::committed(Toplevel& toplevel) {
-    toplevel.appId = toplevel.pendingAppId;
-    if (toplevel.pendingActivated && !toplevel.activated)
-        toplevel.activatedAt = ++m_activations;
-    toplevel.activated = toplevel.pendingActivated;
-    scheduleSettle();
+    changed(toplevel.serial, Window{toplevel.pendingAppId}, toplevel.pendingActivated);
 }
 
 void ForeignToplevelWatcher::closed(Toplevel& toplevel) {
+    removed(toplevel.serial);
     zwlr_foreign_toplevel_handle_v1_destroy(toplevel.handle);
     std::erase_if(m_toplevels, [&](const auto& each) { return each.get() == &toplevel; });
-    scheduleSettle();
 }
 
 void ForeignToplevelWatcher::stop() {
@@ -112,30 +109,10 @@ void ForeignToplevelWatcher::stop() {
     for (const auto& toplevel : m_toplevels)
         zwlr_foreign_toplevel_handle_v1_destroy(toplevel->handle);
     m_toplevels.clear();
+    clear();
     zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
     m_manager = nullptr;
     emit stopped();
-}
-
-void ForeignToplevelWatcher::scheduleSettle() {
-    if (m_settleScheduled)
-        return;
-    m_settleScheduled = true;
-    QMetaObject::invokeMethod(this, &ForeignToplevelWatcher::settle, Qt::QueuedConnection);
-}
-
-void ForeignToplevelWatcher::settle() {
-    m_settleScheduled = false;
-    const Toplevel* newest = nullptr;
-    for (const auto& toplevel : m_toplevels) {
-        if (toplevel->activated && (!newest || toplevel->activatedAt > newest->activatedAt))
-            newest = toplevel.get();
-    }
-    const std::uint64_t serial = newest ? newest->serial : 0;
-    if (serial == m_activeSerial)
-        return;
-    m_activeSerial = serial;
-    m_onActivated(newest ? std::optional<QString>(newest->appId) : std::nullopt);
 }
 
 void ForeignToplevelWatcher::onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
