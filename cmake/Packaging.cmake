@@ -7,7 +7,13 @@ set(resources ${PROJECT_SOURCE_DIR}/resources)
 set(generated ${CMAKE_BINARY_DIR}/install-files)
 
 install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${resources}/com.tarnwick.Velmora.desktop
+# KWin shares its window list only with a program whose installed entry asks for it and names the
+# program by its full path, so Exec is written at install time, under the prefix installed to.
+install(CODE "
+    file(READ \"${resources}/com.tarnwick.Velmora.desktop.in\" entry)
+    string(REPLACE @BINDIR@ \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\" entry \"\${entry}\")
+    file(WRITE \"${generated}/com.tarnwick.Velmora.desktop\" \"\${entry}\")")
+install(FILES ${generated}/com.tarnwick.Velmora.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${resources}/com.tarnwick.Velmora.metainfo.xml.in
     ${generated}/com.tarnwick.Velmora.metainfo.xml @ONLY)

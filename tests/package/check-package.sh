@@ -19,7 +19,12 @@ for file in usr/bin/velmora usr/share/applications/com.tarnwick.Velmora.desktop 
     usr/share/dbus-1/system-services/com.tarnwick.VelmoraGate.service; do
     [[ -f "$work/root/$file" ]] || { echo "missing after install: $file"; exit 1; }
 done
-desktop-file-validate "$work/root/usr/share/applications/com.tarnwick.Velmora.desktop"
+entry="$work/root/usr/share/applications/com.tarnwick.Velmora.desktop"
+desktop-file-validate "$entry"
+# KWin finds the entry by the program's full path before it shares its window list.
+grep -qx "Exec=/usr/bin/velmora" "$entry" || { echo "Exec is not the installed program"; exit 1; }
+grep -qx "X-KDE-Wayland-Interfaces=org_kde_plasma_window_management" "$entry" ||
+    { echo "the entry does not ask KWin for its window list"; exit 1; }
 appstreamcli validate --no-net --pedantic --explain \
     "$work/root/usr/share/metainfo/com.tarnwick.Velmora.metainfo.xml"
 
@@ -29,6 +34,7 @@ deb=$(ls "$work"/package/velmora_*.deb)
 echo "built $(basename "$deb")"
 dpkg-deb -x "$deb" "$work/unpacked"
 diff <(cd "$work/root" && find . -type f | sort) <(cd "$work/unpacked" && find . -type f | sort)
+cmp "$entry" "$work/unpacked/usr/share/applications/com.tarnwick.Velmora.desktop"
 dpkg-deb -f "$deb" Depends | grep -q libqt6core6 || { echo "no shared-library dependencies"; exit 1; }
 
 echo "== the unpacked program, away from the source tree"
