@@ -48,16 +48,16 @@ qint64 nowMs() {
 } // namespace
 
 ExecDecider::ExecDecider()
-    : m_policies(std::make_shared<const QMap<uid_t, GatePolicy>>())
+    : m_policies(std::make_shared<const QMap<uid_t, UserPolicy>>())
     , m_loaderIdentities(loaderIdentities()) {}
 
-void ExecDecider::setPolicies(const QMap<uid_t, GatePolicy>& policies) {
-    auto next = std::make_shared<const QMap<uid_t, GatePolicy>>(policies);
+void ExecDecider::setPolicies(const QMap<uid_t, UserPolicy>& policies) {
+    auto next = std::make_shared<const QMap<uid_t, UserPolicy>>(policies);
     const std::lock_guard lock(m_policiesMutex);
     m_policies = std::move(next);
 }
 
-std::shared_ptr<const QMap<uid_t, GatePolicy>> ExecDecider::policies() const {
+std::shared_ptr<const QMap<uid_t, UserPolicy>> ExecDecider::policies() const {
     const std::lock_guard lock(m_policiesMutex);
     return m_policies;
 }

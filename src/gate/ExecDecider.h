@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DrivePresence.h"
-#include "GatePolicy.h"
 #include "ProgramFacts.h"
+#include "UserPolicy.h"
 
 #include <QHash>
 #include <QMap>
@@ -25,7 +25,7 @@ class ExecDecider {
 public:
     ExecDecider();
 
-    void setPolicies(const QMap<uid_t, GatePolicy>& policies);
+    void setPolicies(const QMap<uid_t, UserPolicy>& policies);
     ExecVerdict decide(pid_t pid, int fd);
 
     // The real and effective uids of a process, from /proc/<pid>/status; empty when it is gone.
@@ -43,7 +43,7 @@ private:
         return qHashMulti(seed, key.device, key.inode, key.size, key.mtimeNs);
     }
 
-    std::shared_ptr<const QMap<uid_t, GatePolicy>> policies() const;
+    std::shared_ptr<const QMap<uid_t, UserPolicy>> policies() const;
     const ProgramFacts* factsOf(int fd);
     bool isInterpreterOfPendingExec(pid_t pid);
     ExecVerdict decideLoaderRun(uid_t uid, const QList<GatedApp>& gated);
@@ -52,7 +52,7 @@ private:
     static QString pathOf(int fd);
 
     mutable std::mutex m_policiesMutex;
-    std::shared_ptr<const QMap<uid_t, GatePolicy>> m_policies;
+    std::shared_ptr<const QMap<uid_t, UserPolicy>> m_policies;
     QHash<FileKey, ProgramFacts> m_facts;
     QSet<QString> m_loaderIdentities;
     // Processes whose last exec event was a dynamically linked program: their next exec event is

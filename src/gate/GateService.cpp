@@ -57,7 +57,7 @@ void GateService::SetPolicy(bool protectionOn, bool requireAuthentication,
     uid_t uid = 0;
     if (!callerUid(uid))
         return;
-    change(uid, GatePolicy{protectionOn, requireAuthentication, apps});
+    change(uid, UserPolicy{protectionOn, requireAuthentication, apps});
 }
 
 void GateService::Forget() {
@@ -85,18 +85,18 @@ bool GateService::callerUid(uid_t& uid) {
     return true;
 }
 
-void GateService::change(uid_t uid, const std::optional<GatePolicy>& next) {
+void GateService::change(uid_t uid, const std::optional<UserPolicy>& next) {
     const quint64 request = ++m_changes[uid];
     const auto stored = m_policies.constFind(uid);
     const bool loosens = stored != m_policies.constEnd() && stored->requireAuthentication &&
-                         stored->isLoosenedBy(next.value_or(GatePolicy{}));
+                         stored->isLoosenedBy(next.value_or(UserPolicy{}));
     if (loosens)
         authorizeThenApply(uid, next, request);
     else
         apply(uid, next);
 }
 
-void GateService::apply(uid_t uid, const std::optional<GatePolicy>& next) {
+void GateService::apply(uid_t uid, const std::optional<UserPolicy>& next) {
     if (next) {
         m_policies.insert(uid, *next);
         m_store.save(uid, *next);
@@ -109,7 +109,7 @@ void GateService::apply(uid_t uid, const std::optional<GatePolicy>& next) {
     publish();
 }
 
-void GateService::authorizeThenApply(uid_t uid, const std::optional<GatePolicy>& next,
+void GateService::authorizeThenApply(uid_t uid, const std::optional<UserPolicy>& next,
                                      quint64 change) {
     qInfo().noquote() << "velmora-gate: asking polkit before loosening for uid" << uid;
     setDelayedReply(true);
@@ -149,7 +149,7 @@ void GateService::authorizeThenApply(uid_t uid, const std::optional<GatePolicy>&
 void GateService::publish() {
     m_decider.setPolicies(m_policies);
     bool gating = false;
-    for (const GatePolicy& policy : std::as_const(m_policies))
+    for (const UserPolicy& policy : std::as_const(m_policies))
         gating = gating || !policy.gatedApps().isEmpty();
     m_gate.setGating(gating);
 }

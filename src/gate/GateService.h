@@ -33,15 +33,15 @@ signals:
 private:
     bool callerUid(uid_t& uid);
     // Applies `next` (nullopt: forget) now, or after polkit agrees when it loosens.
-    void change(uid_t uid, const std::optional<GatePolicy>& next);
-    void apply(uid_t uid, const std::optional<GatePolicy>& next);
-    void authorizeThenApply(uid_t uid, const std::optional<GatePolicy>& next, quint64 change);
+    void change(uid_t uid, const std::optional<UserPolicy>& next);
+    void apply(uid_t uid, const std::optional<UserPolicy>& next);
+    void authorizeThenApply(uid_t uid, const std::optional<UserPolicy>& next, quint64 change);
     void publish();
 
     PolicyStore& m_store;
     ExecDecider& m_decider;
     FanotifyGate& m_gate;
-    QMap<uid_t, GatePolicy> m_policies;
+    QMap<uid_t, UserPolicy> m_policies;
     // Counts each user's requests, so an answer from polkit that arrives after a newer request
     // never puts back the older policy.
     QMap<uid_t, quint64> m_changes;

@@ -16,8 +16,8 @@ constexpr qint64 maximumFileSize = 4 * 1024 * 1024;
 PolicyStore::PolicyStore(QString folder)
     : m_folder(std::move(folder)) {}
 
-QMap<uid_t, GatePolicy> PolicyStore::loadAll() const {
-    QMap<uid_t, GatePolicy> policies;
+QMap<uid_t, UserPolicy> PolicyStore::loadAll() const {
+    QMap<uid_t, UserPolicy> policies;
     const QStringList names =
         QDir(m_folder).entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks);
     for (const QString& name : names) {
@@ -28,9 +28,9 @@ QMap<uid_t, GatePolicy> PolicyStore::loadAll() const {
             qWarning().noquote() << "velmora-gate: skipping unreadable policy" << file.fileName();
             continue;
         }
-        GatePolicy policy;
+        UserPolicy policy;
         QString error;
-        if (!GatePolicy::fromJson(file.readAll(), policy, error)) {
+        if (!UserPolicy::fromJson(file.readAll(), policy, error)) {
             qWarning().noquote() << "velmora-gate: skipping policy" << file.fileName() << error;
             continue;
         }
@@ -39,7 +39,7 @@ QMap<uid_t, GatePolicy> PolicyStore::loadAll() const {
     return policies;
 }
 
-bool PolicyStore::save(uid_t uid, const GatePolicy& policy) const {
+bool PolicyStore::save(uid_t uid, const UserPolicy& policy) const {
     if (!ensureFolder())
         return false;
     QSaveFile file(fileOf(uid));

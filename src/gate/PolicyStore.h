@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GatePolicy.h"
+#include "UserPolicy.h"
 
 #include <QMap>
 #include <QString>
@@ -12,8 +12,8 @@ public:
     explicit PolicyStore(QString folder);
 
     // Every readable policy; unreadable files are logged and left where they are.
-    QMap<uid_t, GatePolicy> loadAll() const;
-    bool save(uid_t uid, const GatePolicy& policy) const;
+    QMap<uid_t, UserPolicy> loadAll() const;
+    bool save(uid_t uid, const UserPolicy& policy) const;
     bool remove(uid_t uid) const;
 
 private:

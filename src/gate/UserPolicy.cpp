@@ -1,4 +1,4 @@
-#include "GatePolicy.h"
+#include "UserPolicy.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -48,7 +48,7 @@ const GatedApp* findApp(const QList<GatedApp>& apps, const QString& appId) {
 
 } // namespace
 
-QList<GatedApp> GatePolicy::gatedApps() const {
+QList<GatedApp> UserPolicy::gatedApps() const {
     QList<GatedApp> gated;
     if (!protectionOn)
         return gated;
@@ -60,7 +60,7 @@ QList<GatedApp> GatePolicy::gatedApps() const {
     return gated;
 }
 
-bool GatePolicy::isLoosenedBy(const GatePolicy& next) const {
+bool UserPolicy::isLoosenedBy(const UserPolicy& next) const {
     const QList<GatedApp> nextGated = next.gatedApps();
     for (const GatedApp& app : gatedApps()) {
         const GatedApp* kept = findApp(nextGated, app.appId);
@@ -71,7 +71,7 @@ bool GatePolicy::isLoosenedBy(const GatePolicy& next) const {
     return false;
 }
 
-QByteArray GatePolicy::toJson() const {
+QByteArray UserPolicy::toJson() const {
     QJsonArray list;
     for (const GatedApp& app : apps) {
         list.append(
@@ -87,7 +87,7 @@ QByteArray GatePolicy::toJson() const {
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
-bool GatePolicy::fromJson(const QByteArray& json, GatePolicy& policy, QString& error) {
+bool UserPolicy::fromJson(const QByteArray& json, UserPolicy& policy, QString& error) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (!document.isObject()) {
@@ -101,7 +101,7 @@ bool GatePolicy::fromJson(const QByteArray& json, GatePolicy& policy, QString& e
         error = QStringLiteral("missing or malformed fields");
         return false;
     }
-    GatePolicy read;
+    UserPolicy read;
     read.protectionOn = root.value(QLatin1String("protectionOn")).toBool();
     read.requireAuthentication = root.value(QLatin1String("requireAuthentication")).toBool();
     for (const QJsonValue& value : apps.toArray()) {
