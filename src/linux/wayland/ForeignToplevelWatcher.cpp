@@ -15,12 +15,8 @@ constexpr std::uint32_t managerVersion = 2;
 
 std::unique_ptr<ForeignToplevelWatcher>
 ForeignToplevelWatcher::create(WaylandConnection& connection, ActivationHandler onActivated) {
-    const std::uint32_t name =
-        connection.find(QString::fromLatin1(zwlr_foreign_toplevel_manager_v1_interface.name));
-    if (name == 0)
-        return nullptr;
-    auto* manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(
-        connection.bind(name, &zwlr_foreign_toplevel_manager_v1_interface, managerVersion));
+    auto* manager = connection.bindFirst<zwlr_foreign_toplevel_manager_v1>(
+        zwlr_foreign_toplevel_manager_v1_interface, managerVersion);
     if (!manager)
         return nullptr;
     return std::unique_ptr<ForeignToplevelWatcher>(
@@ -68,9 +64,7 @@ bool ForeignToplevelWatcher::activate(const WindowFilter& matches) {
 wl_seat* ForeignToplevelWatcher::seat() {
     if (m_seat || !m_manager)
         return m_seat;
-    const std::uint32_t name = m_connection.find(QString::fromLatin1(wl_seat_interface.name));
-    if (name != 0)
-        m_seat = static_cast<wl_seat*>(m_connection.bind(name, &wl_seat_interface, 1));
+    m_seat = m_connection.bindFirst<wl_seat>(wl_seat_interface, 1);
     return m_seat;
 }
 

@@ -7,17 +7,6 @@
 #include "wlr-layer-shell-unstable-v1-client.h"
 #include <wayland-client.h>
 
-namespace {
-
-template <typename Proxy>
-Proxy* bindFirst(WaylandConnection& connection, const wl_interface& interface,
-                 std::uint32_t version) {
-    const std::uint32_t name = connection.find(QString::fromLatin1(interface.name));
-    return name ? static_cast<Proxy*>(connection.bind(name, &interface, version)) : nullptr;
-}
-
-} // namespace
-
 LayerShellOverlayWindows::LayerShellOverlayWindows(WaylandConnection& connection,
                                                    WaylandScreens& screens, OverlayCards& cards,
                                                    Logger& logger)
@@ -27,9 +16,9 @@ LayerShellOverlayWindows::LayerShellOverlayWindows(WaylandConnection& connection
     , m_cards(cards)
     , m_pointer(connection)
     // Version 4 brings damage in buffer coordinates.
-    , m_compositor(bindFirst<wl_compositor>(connection, wl_compositor_interface, 4))
-    , m_shm(bindFirst<wl_shm>(connection, wl_shm_interface, 1))
-    , m_layerShell(bindFirst<zwlr_layer_shell_v1>(connection, zwlr_layer_shell_v1_interface, 3)) {
+    , m_compositor(connection.bindFirst<wl_compositor>(wl_compositor_interface, 4))
+    , m_shm(connection.bindFirst<wl_shm>(wl_shm_interface, 1))
+    , m_layerShell(connection.bindFirst<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface, 3)) {
     m_pointer.setCursorSource(m_compositor, m_shm);
     QObject::connect(&connection, &WaylandConnection::lost, &m_pointer, [this] {
         m_logger.log(QStringLiteral(

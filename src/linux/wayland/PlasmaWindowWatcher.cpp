@@ -17,12 +17,8 @@ constexpr std::uint32_t newestVersion = 16;
 
 std::unique_ptr<PlasmaWindowWatcher> PlasmaWindowWatcher::create(WaylandConnection& connection,
                                                                  ActivationHandler onActivated) {
-    const std::uint32_t name =
-        connection.find(QString::fromLatin1(org_kde_plasma_window_management_interface.name));
-    if (name == 0 || connection.globals().at(name).version < oldestVersion)
-        return nullptr;
-    auto* management = static_cast<org_kde_plasma_window_management*>(
-        connection.bind(name, &org_kde_plasma_window_management_interface, newestVersion));
+    auto* management = connection.bindFirst<org_kde_plasma_window_management>(
+        org_kde_plasma_window_management_interface, newestVersion, oldestVersion);
     if (!management)
         return nullptr;
     return std::unique_ptr<PlasmaWindowWatcher>(

@@ -56,6 +56,14 @@ void* WaylandConnection::bind(std::uint32_t name, const wl_interface* interface,
     return wl_registry_bind(m_registry, name, interface, std::min(version, found->second.version));
 }
 
+void* WaylandConnection::bindFirstOf(const wl_interface& interface, std::uint32_t version,
+                                     std::uint32_t oldest) {
+    const std::uint32_t name = find(QString::fromLatin1(interface.name));
+    if (name == 0 || m_globals.at(name).version < oldest)
+        return nullptr;
+    return bind(name, &interface, version);
+}
+
 bool WaylandConnection::roundtrip() {
     if (m_lost)
         return false;

@@ -36,6 +36,13 @@ public:
     std::uint32_t find(const QString& interface) const;
     // Binds a global at the lower of `version` and what the compositor offers; null when absent.
     void* bind(std::uint32_t name, const wl_interface* interface, std::uint32_t version);
+    // Binds the first global of `interface`; null when there is none, or it is older than
+    // `oldest`.
+    template <typename Proxy>
+    Proxy* bindFirst(const wl_interface& interface, std::uint32_t version,
+                     std::uint32_t oldest = 1) {
+        return static_cast<Proxy*>(bindFirstOf(interface, version, oldest));
+    }
     // Waits for the compositor to answer every request sent so far; false when it is gone.
     bool roundtrip();
     void flush();
@@ -49,6 +56,7 @@ signals:
 
 private:
     explicit WaylandConnection(wl_display* display);
+    void* bindFirstOf(const wl_interface& interface, std::uint32_t version, std::uint32_t oldest);
     void readEvents();
     void markLost();
     static void onGlobal(void* data, wl_registry* registry, std::uint32_t name,

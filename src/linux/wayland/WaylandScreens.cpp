@@ -80,10 +80,8 @@ const zxdg_output_v1_listener logicalListener = {
 WaylandScreens::WaylandScreens(WaylandConnection& connection, QObject* parent)
     : QObject(parent)
     , m_connection(connection) {
-    if (const std::uint32_t name =
-            connection.find(QString::fromLatin1(zxdg_output_manager_v1_interface.name)))
-        m_outputManager = static_cast<zxdg_output_manager_v1*>(
-            connection.bind(name, &zxdg_output_manager_v1_interface, 3));
+    m_outputManager =
+        connection.bindFirst<zxdg_output_manager_v1>(zxdg_output_manager_v1_interface, 3);
     for (const auto& [name, global] : connection.globals()) {
         if (global.interface == QLatin1String(wl_output_interface.name))
             addOutput(name);
