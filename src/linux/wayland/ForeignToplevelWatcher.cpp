@@ -39,8 +39,8 @@ ForeignToplevelWatcher::ForeignToplevelWatcher(WaylandConnection& connection,
 ForeignToplevelWatcher::~ForeignToplevelWatcher() {
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_stop(m_manager);
-    for (const auto& toplevel : m_toplevels)
-        zwlr_foreign_toplevel_handle_v1_destroy(toplevel->handle);
+    for (const auto& each : m_toplevels)
+        zwlr_foreign_toplevel_handle_v1_destroy(each.second->handle);
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
     if (m_seat)
@@ -49,14 +49,11 @@ ForeignToplevelWatcher::~ForeignToplevelWatcher() {
 }
 
 bool ForeignToplevelWatcher::activate(const WindowFilter& matches) {
-    const std::uint64_t serial = find(matches);
-    const auto found =
-        std::find_if(m_toplevels.begin(), m_toplevels.end(),
-                     [&](const auto& toplevel) { return toplevel->serial == serial; });
+    const auto found = m_toplevels.find(find(matches));
     wl_seat* const target = found == m_toplevels.end() ? nullptr : seat();
     if (!target)
         return false;
-    zwlr_foreign_toplevel_handle_v1_activate((*found)->handle, target);
+    zwlr_foreign_toplevel_handle_v1_activate(found->second->handle, target);
     m_connection.flush();
     return true;
 }
@@ -83,7 +80,7 @@ void ForeignToplevelWatcher::added(zwlr_foreign_toplevel_handle_v1* handle) {
     toplevel->handle = handle;
     toplevel->serial = newSerial();
     zwlr_foreign_toplevel_handle_v1_add_listener(handle, &listener, toplevel.get());
-    m_toplevels.push_back(std::move(toplevel));
+    m_toplevels.emplace(toplevel->serial, std::move(toplevel));
 }
 
 // Changes apply together at `done`.
@@ -92,16 +89,17 @@ void ForeignToplevelWatcher::committed(Toplevel& toplevel) {
 }
 
 void ForeignToplevelWatcher::closed(Toplevel& toplevel) {
-    removed(toplevel.serial);
+    const std::uint64_t serial = toplevel.serial;
+    removed(serial);
     zwlr_foreign_toplevel_handle_v1_destroy(toplevel.handle);
-    std::erase_if(m_toplevels, [&](const auto& each) { return each.get() == &toplevel; });
+    m_toplevels.erase(serial);
 }
 
 void ForeignToplevelWatcher::stop() {
     if (!m_manager)
         return;
-    for (const auto& toplevel : m_toplevels)
-        zwlr_foreign_toplevel_handle_v1_destroy(toplevel->handle);
+    for (const auto& each : m_toplevels)
+        zwlr_foreign_toplevel_handle_v1_destroy(each.second->handle);
     m_toplevels.clear();
     clear();
     zwlr_foreign_toplevel_manager_v1_destroy(m_manager);

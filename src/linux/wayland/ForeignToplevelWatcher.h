@@ -2,8 +2,8 @@
 
 #include "wayland/ToplevelWatcher.h"
 
+#include <map>
 #include <memory>
-#include <vector>
 
 class WaylandConnection;
 struct wl_array;
@@ -55,5 +55,6 @@ private:
     WaylandConnection& m_connection;
     zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
     wl_seat* m_seat = nullptr;
-    std::vector<std::unique_ptr<Toplevel>> m_toplevels;
+    // By serial, as the window list knows them.
+    std::map<std::uint64_t, std::unique_ptr<Toplevel>> m_toplevels;
 };

@@ -2,7 +2,6 @@
 
 #include "wayland/WaylandConnection.h"
 
-#include <algorithm>
 #include <plasma-window-management-client.h>
 #include <wayland-client.h>
 
@@ -45,8 +44,8 @@ PlasmaWindowWatcher::PlasmaWindowWatcher(WaylandConnection& connection,
 }
 
 PlasmaWindowWatcher::~PlasmaWindowWatcher() {
-    for (const auto& window : m_windows)
-        org_kde_plasma_window_destroy(window->handle);
+    for (const auto& each : m_windows)
+        org_kde_plasma_window_destroy(each.second->handle);
     if (m_management)
         org_kde_plasma_window_management_destroy(m_management);
     m_connection.flush();
@@ -54,12 +53,11 @@ PlasmaWindowWatcher::~PlasmaWindowWatcher() {
 
 // KWin activates a window on a request with the active flag set; it needs no seat.
 bool PlasmaWindowWatcher::activate(const WindowFilter& matches) {
-    const std::uint64_t serial = find(matches);
-    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
-                                    [&](const auto& window) { return window->serial == serial; });
+    const auto found = m_windows.find(find(matches));
     if (found == m_windows.end())
         return false;
-    org_kde_plasma_window_set_state((*found)->handle, ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE,
+    org_kde_plasma_window_set_state(found->second->handle,
+                                    ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE,
                                     ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE);
     m_connection.flush();
     return true;
@@ -91,7 +89,7 @@ void PlasmaWindowWatcher::added(const char* uuid) {
     window->handle = org_kde_plasma_window_management_get_window_by_uuid(m_management, uuid);
     window->serial = newSerial();
     org_kde_plasma_window_add_listener(window->handle, &listener, window.get());
-    m_windows.push_back(std::move(window));
+    m_windows.emplace(window->serial, std::move(window));
 }
 
 // Before its initial state the window is still being described: its app ID and process come
@@ -102,16 +100,17 @@ void PlasmaWindowWatcher::report(const PlasmaWindow& window) {
 }
 
 void PlasmaWindowWatcher::unmapped(PlasmaWindow& window) {
-    removed(window.serial);
+    const std::uint64_t serial = window.serial;
+    removed(serial);
     org_kde_plasma_window_destroy(window.handle);
-    std::erase_if(m_windows, [&](const auto& each) { return each.get() == &window; });
+    m_windows.erase(serial);
 }
 
 void PlasmaWindowWatcher::stop() {
     if (!m_management)
         return;
-    for (const auto& window : m_windows)
-        org_kde_plasma_window_destroy(window->handle);
+    for (const auto& each : m_windows)
+        org_kde_plasma_window_destroy(each.second->handle);
     m_windows.clear();
     clear();
     org_kde_plasma_window_management_destroy(m_management);

@@ -2,8 +2,8 @@
 
 #include "wayland/ToplevelWatcher.h"
 
+#include <map>
 #include <memory>
-#include <vector>
 
 class WaylandConnection;
 struct org_kde_plasma_window;
@@ -51,5 +51,6 @@ private:
 
     WaylandConnection& m_connection;
     org_kde_plasma_window_management* m_management = nullptr;
-    std::vector<std::unique_ptr<PlasmaWindow>> m_windows;
+    // By serial, as the window list knows them.
+    std::map<std::uint64_t, std::unique_ptr<PlasmaWindow>> m_windows;
 };
