@@ -35,7 +35,6 @@ struct FakePlasmaCompositor::Server {
 
     wl_display* display = nullptr;
     int wake = -1;
-    bool quit = false;
     std::mutex mutex;
     std::deque<std::function<void()>> work;
     std::vector<wl_resource*> managers;
@@ -55,14 +54,6 @@ struct FakePlasmaCompositor::Server {
         const std::uint64_t one = 1;
         (void)::write(wake, &one, sizeof one);
         done.get_future().wait();
-    }
-
-    void serve() {
-        wl_event_loop* loop = wl_display_get_event_loop(display);
-        while (!quit) {
-            wl_event_loop_dispatch(loop, -1);
-            wl_display_flush_clients(display);
-        }
     }
 
     void runWork() {
@@ -224,13 +215,13 @@ FakePlasmaCompositor::FakePlasmaCompositor() {
     wl_global_create(server->display, &org_kde_plasma_window_management_interface, version,
                      server.get(), &Server::onBind);
     m_server = std::move(server);
-    m_thread = std::thread([server = m_server.get()] { server->serve(); });
+    m_thread = std::thread([display = m_server->display] { wl_display_run(display); });
 }
 
 FakePlasmaCompositor::~FakePlasmaCompositor() {
     if (!m_server)
         return;
-    m_server->run([this] { m_server->quit = true; });
+    m_server->run([this] { wl_display_terminate(m_server->display); });
     m_thread.join();
     wl_display_destroy_clients(m_server->display);
     wl_display_destroy(m_server->display);
